@@ -1,0 +1,323 @@
+// End-to-end tests: prj1b runs as a user runs it, with the input on standard
+// input; standard output, standard error and the exit status are compared.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using std::string;
+using std::vector;
+
+namespace {
+
+const string id = "Tavrel Onbek\nRuvis Melqard\n07\n12\n2026\ntavrel.onbek@example.org\n";
+const long maxlivelli = 1000000; // the depth limit the README states
+
+struct esito {
+	string out, err;
+	int status;
+};
+
+string leggi(const fs::path &p)
+{
+	std::ifstream f(p, std::ios::binary);
+	std::ostringstream s;
+	s << f.rdbuf();
+	return s.str();
+}
+
+fs::path temp(const string &nome)
+{
+	static const fs::path dir = [] {
+		fs::path d = fs::temp_directory_path() / ("prj1b-test-" + std::to_string(getpid()));
+		fs::create_directories(d);
+		return d;
+	}();
+	return dir / nome;
+}
+
+fs::path scrivi(const string &nome, const string &testo)
+{
+	fs::path p = temp(nome);
+	std::ofstream(p, std::ios::binary) << testo;
+	return p;
+}
+
+// Runs prj1b on the file `in`; `as` limits the child's address space.
+esito esegui(const fs::path &in, vector<string> args = {}, rlim_t as = 0, fs::path out = {})
+{
+	fs::path o = out.empty() ? temp("out") : out, e = temp("err");
+	pid_t pid = fork();
+	if (pid == 0) {
+		int fi = open(in.c_str(), O_RDONLY), fo = open(o.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+		    fe = open(e.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+		if (fi < 0 || fo < 0 || fe < 0 || dup2(fi, 0) < 0 || dup2(fo, 1) < 0 || dup2(fe, 2) < 0)
+			_exit(126);
+		struct rlimit r = {as, as}, s = {8 << 20, 8 << 20};
+		if (as != 0 && (setrlimit(RLIMIT_AS, &r) != 0 || setrlimit(RLIMIT_STACK, &s) != 0))
+			_exit(126);
+		args.insert(args.begin(), PRJ1B);
+		vector<char *> argv;
+		for (string &a : args)
+			argv.push_back(a.data());
+		argv.push_back(nullptr);
+		execv(PRJ1B, argv.data());
+		_exit(127);
+	}
+	int st = 0;
+	waitpid(pid, &st, 0);
+	return {out.empty() ? leggi(o) : "", leggi(e), WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
+}
+
+// Equality that names the first differing line rather than printing megabytes.
+testing::AssertionResult uguale(const string &got, const string &want)
+{
+	if (got == want)
+		return testing::AssertionSuccess();
+	size_t i = std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
+	size_t riga = std::count(want.begin(), want.begin() + static_cast<long>(std::min(i, want.size())), '\n');
+	size_t da = riga == 0 ? 0 : want.rfind('\n', i - 1) + 1;
+	return testing::AssertionFailure() << "output differs at line " << riga + 1 << " (got " << got.size()
+	                                   << " bytes, want " << want.size() << "): got \"" << got.substr(da, 60)
+	                                   << "\", want \"" << want.substr(da, 60) << "\"";
+}
+
+// Every NAME.txt under tests/cases and examples gives exactly NAME.out.
+vector<string> casi()
+{
+	vector<string> v;
+	for (const char *dir : {CASES, EXAMPLES})
+		for (const auto &f : fs::directory_iterator(dir))
+			if (f.path().extension() == ".txt")
+				v.push_back(f.path());
+	std::sort(v.begin(), v.end());
+	return v;
+}
+
+class Casi : public testing::TestWithParam<string> {};
+
+TEST_P(Casi, Listing)
+{
+	fs::path in = GetParam();
+	esito r = esegui(in);
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(r.err, "");
+	EXPECT_TRUE(uguale(r.out, leggi(fs::path(in).replace_extension(".out"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(File, Casi, testing::ValuesIn(casi()), [](const auto &p) {
+	fs::path f = p.param;
+	string n = f.parent_path().filename().string() + "_" + f.stem().string();
+	std::replace_if(n.begin(), n.end(), [](char c) { return !isalnum(static_cast<unsigned char>(c)); }, '_');
+	return n;
+});
+
+TEST(Argomenti, Ignored)
+{
+	esito r = esegui(EXAMPLES "/tree.txt", {"-h", "--version", "tree.txt"});
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(r.out, leggi(EXAMPLES "/tree.out"));
+}
+
+// A chain of n records, each node the only child of the one before; names give the depth.
+string catena(long n, const char *fl)
+{
+	string s;
+	for (long d = 0; d < n; d++)
+		s += (d < n - 1 ? fl : "0 0") + (" n" + std::to_string(d)) + "\n";
+	return s;
+}
+
+// The listing of the first k levels of that chain.
+string listacatena(long n, long k, const char *fl)
+{
+	string s;
+	for (long d = 0; d < k; d++)
+		s += (d < n - 1 ? fl : "0 0") + string("\n");
+	for (long d = k - 1; d >= 0; d--) {
+		string nome = "n" + std::to_string(d);
+		if (d % 3 == 0)
+			std::reverse(nome.begin(), nome.end());
+		s += nome + "\n";
+	}
+	return s;
+}
+
+TEST(Profondo, ChainsToTheLimitAreListedInFull)
+{
+	for (const char *fl : {"1 0", "0 1"}) {
+		esito r = esegui(scrivi("chain", catena(maxlivelli, fl)));
+		EXPECT_EQ(r.status, 0);
+		EXPECT_TRUE(uguale(r.out, id + listacatena(maxlivelli, maxlivelli, fl))) << fl;
+	}
+}
+
+TEST(Profondo, PastTheLimitStopsReading)
+{
+	esito r = esegui(scrivi("chain", catena(maxlivelli + 2, "1 0") + "0 0 unread\n"));
+	EXPECT_EQ(r.status, 0);
+	EXPECT_TRUE(uguale(r.out, "albero troppo profondo\n" + id + listacatena(maxlivelli + 2, maxlivelli, "1 0")));
+}
+
+#ifndef SANITIZED // the sanitizers reserve far more address space than these limits allow
+const rlim_t stretto = 64 << 20;
+
+TEST(Memoria, SmallTreeListsUnderATightLimit)
+{
+	esito r = esegui(EXAMPLES "/tree.txt", {}, stretto);
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(r.out, leggi(EXAMPLES "/tree.out"));
+}
+
+// Without room for a big thread stack the depth limit shrinks to what fits.
+TEST(Memoria, ChainOnASmallStack)
+{
+	esito r = esegui(scrivi("chain", catena(maxlivelli, "0 1")), {}, stretto);
+	string msg = "albero troppo profondo\n";
+	ASSERT_EQ(r.out.compare(0, msg.size() + id.size(), msg + id), 0);
+	long k = static_cast<long>(std::count(r.out.begin(), r.out.end(), '\n') - 7) / 2;
+	EXPECT_GT(k, 1000);
+	EXPECT_TRUE(uguale(r.out, msg + id + listacatena(maxlivelli, k, "0 1")));
+}
+
+// A full tree of the given height, written in pre-order; node names count in pre-order.
+void pieno(int h, long &i, string &in)
+{
+	in += (h > 0 ? "1 1 n" : "0 0 n") + std::to_string(i++) + "\n";
+	if (h > 0) {
+		pieno(h - 1, i, in);
+		pieno(h - 1, i, in);
+	}
+}
+
+// The listing of that tree when only its first k nodes could be read.
+void listapieno(int h, int d, long &i, long k, string &out)
+{
+	if (i >= k)
+		return;
+	string nome = "n" + std::to_string(i++);
+	out += h > 0 ? "1 1\n" : "0 0\n";
+	if (h > 0) {
+		listapieno(h - 1, d + 1, i, k, out);
+		listapieno(h - 1, d + 1, i, k, out);
+	}
+	if (d % 3 == 0)
+		std::reverse(nome.begin(), nome.end());
+	out += nome + "\n";
+}
+
+TEST(Memoria, TreeTooBigForTheHeap)
+{
+	string in, want;
+	long i = 0, letti = 0;
+	pieno(20, i, in);
+	esito r = esegui(scrivi("big", in), {}, stretto);
+	string msg = "niente memoria\n";
+	EXPECT_EQ(r.status, 0);
+	ASSERT_EQ(r.out.compare(0, msg.size() + id.size(), msg + id), 0);
+	long k = static_cast<long>(std::count(r.out.begin(), r.out.end(), '\n') - 7) / 2;
+	EXPECT_GT(k, 100000);
+	EXPECT_LT(k, i);
+	listapieno(20, 0, letti, k, want);
+	EXPECT_TRUE(uguale(r.out, msg + id + want));
+}
+#endif
+
+TEST(Errori, UnwritableOutput)
+{
+	esito r = esegui(EXAMPLES "/tree.txt", {}, 0, "/dev/full");
+	EXPECT_EQ(r.status, 1);
+	EXPECT_NE(r.err.find("standard output"), string::npos) << r.err;
+}
+
+TEST(Errori, UnreadableInput)
+{
+	esito r = esegui("/");
+	EXPECT_EQ(r.status, 1);
+	EXPECT_NE(r.err.find("standard input"), string::npos) << r.err;
+	EXPECT_EQ(r.out, id + "0 0\n\n");
+}
+
+// Random trees against a model: the generator knows where each character
+// of a name begins, so it cuts and reverses names without decoding them.
+struct modello {
+	std::mt19937 rng;
+	string in;
+
+	int tra(int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); }
+
+	string sep() { return vector<string>{" ", "\n", "\t", "\r\n", " \v ", "\f"}[tra(0, 5)]; }
+
+	// A flag token and the value the listing shows for it.
+	std::pair<string, long> flag(bool figlio)
+	{
+		if (!figlio)
+			return {vector<string>{"0", "-0", "+0", "000"}[tra(0, 3)], 0};
+		long v = tra(-2147483647 - 1, 2147483647);
+		switch (tra(0, 3)) {
+		case 0: return {"99999999999", 2147483647};
+		case 1: return {"-4294967296", -2147483648};
+		case 2: v = tra(1, 9); return {"+0" + std::to_string(v), v};
+		default: v = v == 0 ? 1 : v; return {std::to_string(v), v};
+		}
+	}
+
+	string nodo(int d)
+	{
+		// Characters a name is made of; the last piece is ill-formed UTF-8, a character per byte.
+		static const vector<vector<string>> pezzi = {
+		    {"a"}, {"Z"}, {"7"}, {"-"}, {"\xc3\xa9"}, {"\xe2\x82\xac"}, {"\xf0\x9f\x98\x80"},
+		    {"\x80"}, {"\xff"}, {"\xc0"}, {"\xe2", "\x82", "x"}};
+		bool l = d < 9 && tra(0, 9) < 5, r = d < 9 && tra(0, 9) < 5;
+		auto [lt, lv] = flag(l);
+		auto [rt, rv] = flag(r);
+		vector<string> nome, tenuti;
+		string parola, tenuto;
+		size_t voglio = tra(0, 4) == 0 ? tra(45, 120) : tra(1, 49);
+		while (parola.size() < voglio)
+			for (const string &c : pezzi[tra(0, static_cast<int>(pezzi.size()) - 1)]) {
+				nome.push_back(c);
+				parola += c;
+			}
+		for (const string &c : nome) {
+			if (tenuto.size() + c.size() > 49)
+				break;
+			tenuto += c;
+			tenuti.push_back(c);
+		}
+		in += lt + sep() + rt + sep() + parola + sep();
+		string s = std::to_string(lv) + " " + std::to_string(rv) + "\n";
+		if (l)
+			s += nodo(d + 1);
+		if (r)
+			s += nodo(d + 1);
+		if (d % 3 == 0)
+			std::reverse(tenuti.begin(), tenuti.end());
+		for (const string &c : tenuti)
+			s += c;
+		return s + "\n";
+	}
+};
+
+TEST(Proprieta, RandomTreesMatchTheModel)
+{
+	for (unsigned seme = 1; seme <= 300; seme++) {
+		modello m{std::mt19937(seme), ""};
+		string want = id + m.nodo(0);
+		m.in += "5 5 unread";
+		esito r = esegui(scrivi("random", m.in));
+		ASSERT_EQ(r.status, 0);
+		ASSERT_TRUE(uguale(r.out, want)) << "seed " << seme;
+	}
+}
+
+} // namespace
