@@ -221,7 +221,7 @@ static void *filo(void *rc)
 // The levels that fit in the calling thread's stack.
 static long pilalivelli()
 {
-	struct rlimit r {};
+	struct rlimit r = {};
 	rlim_t n = 8 << 20;
 
 	if (getrlimit(RLIMIT_STACK, &r) == 0 && r.rlim_cur != RLIM_INFINITY)

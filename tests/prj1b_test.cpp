@@ -58,9 +58,11 @@ esito esegui(const fs::path &in, vector<string> args = {}, rlim_t as = 0, fs::pa
 	fs::path o = out.empty() ? temp("out") : out, e = temp("err");
 	pid_t pid = fork();
 	if (pid == 0) {
-		int fi = open(in.c_str(), O_RDONLY), fo = open(o.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+		int fi = open(in.c_str(), O_RDONLY),
+		    fo = open(o.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
 		    fe = open(e.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-		if (fi < 0 || fo < 0 || fe < 0 || dup2(fi, 0) < 0 || dup2(fo, 1) < 0 || dup2(fe, 2) < 0)
+		if (fi < 0 || fo < 0 || fe < 0 || dup2(fi, 0) < 0 || dup2(fo, 1) < 0 ||
+		    dup2(fe, 2) < 0)
 			_exit(126);
 		struct rlimit r = {as, as}, s = {8 << 20, 8 << 20};
 		if (as != 0 && (setrlimit(RLIMIT_AS, &r) != 0 || setrlimit(RLIMIT_STACK, &s) != 0))
@@ -75,7 +77,8 @@ esito esegui(const fs::path &in, vector<string> args = {}, rlim_t as = 0, fs::pa
 	}
 	int st = 0;
 	waitpid(pid, &st, 0);
-	return {out.empty() ? leggi(o) : "", leggi(e), WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
+	return {out.empty() ? leggi(o) : "", leggi(e),
+	        WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
 }
 
 // Equality that names the first differing line rather than printing megabytes.
@@ -83,12 +86,15 @@ testing::AssertionResult uguale(const string &got, const string &want)
 {
 	if (got == want)
 		return testing::AssertionSuccess();
-	size_t i = std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
-	size_t riga = std::count(want.begin(), want.begin() + static_cast<long>(std::min(i, want.size())), '\n');
+	size_t i =
+	        std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
+	size_t riga = std::count(want.begin(),
+	                         want.begin() + static_cast<long>(std::min(i, want.size())), '\n');
 	size_t da = riga == 0 ? 0 : want.rfind('\n', i - 1) + 1;
-	return testing::AssertionFailure() << "output differs at line " << riga + 1 << " (got " << got.size()
-	                                   << " bytes, want " << want.size() << "): got \"" << got.substr(da, 60)
-	                                   << "\", want \"" << want.substr(da, 60) << "\"";
+	return testing::AssertionFailure()
+	       << "output differs at line " << riga + 1 << " (got " << got.size() << " bytes, want "
+	       << want.size() << "): got \"" << got.substr(da, 60) << "\", want \""
+	       << want.substr(da, 60) << "\"";
 }
 
 // Every NAME.txt under tests/cases and examples gives exactly NAME.out.
@@ -117,7 +123,9 @@ TEST_P(Casi, Listing)
 INSTANTIATE_TEST_SUITE_P(File, Casi, testing::ValuesIn(casi()), [](const auto &p) {
 	fs::path f = p.param;
 	string n = f.parent_path().filename().string() + "_" + f.stem().string();
-	std::replace_if(n.begin(), n.end(), [](char c) { return !isalnum(static_cast<unsigned char>(c)); }, '_');
+	std::replace_if(
+	        n.begin(), n.end(), [](char c) { return !isalnum(static_cast<unsigned char>(c)); },
+	        '_');
 	return n;
 });
 
@@ -165,7 +173,8 @@ TEST(Profondo, PastTheLimitStopsReading)
 {
 	esito r = esegui(scrivi("chain", catena(maxlivelli + 2, "1 0") + "0 0 unread\n"));
 	EXPECT_EQ(r.status, 0);
-	EXPECT_TRUE(uguale(r.out, "albero troppo profondo\n" + id + listacatena(maxlivelli + 2, maxlivelli, "1 0")));
+	EXPECT_TRUE(uguale(r.out, "albero troppo profondo\n" + id +
+	                                  listacatena(maxlivelli + 2, maxlivelli, "1 0")));
 }
 
 #ifndef SANITIZED // the sanitizers reserve far more address space than these limits allow
@@ -253,9 +262,15 @@ struct modello {
 	std::mt19937 rng;
 	string in;
 
-	int tra(int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); }
+	int tra(int a, int b)
+	{
+		return std::uniform_int_distribution<int>(a, b)(rng);
+	}
 
-	string sep() { return vector<string>{" ", "\n", "\t", "\r\n", " \v ", "\f"}[tra(0, 5)]; }
+	string sep()
+	{
+		return vector<string>{" ", "\n", "\t", "\r\n", " \v ", "\f"}[tra(0, 5)];
+	}
 
 	// A flag token and the value the listing shows for it.
 	std::pair<string, long> flag(bool figlio)
@@ -273,10 +288,19 @@ struct modello {
 
 	string nodo(int d)
 	{
-		// Characters a name is made of; the last piece is ill-formed UTF-8, a character per byte.
-		static const vector<vector<string>> pezzi = {
-		    {"a"}, {"Z"}, {"7"}, {"-"}, {"\xc3\xa9"}, {"\xe2\x82\xac"}, {"\xf0\x9f\x98\x80"},
-		    {"\x80"}, {"\xff"}, {"\xc0"}, {"\xe2", "\x82", "x"}};
+		// Characters a name is made of; the last piece is ill-formed UTF-8, a character per
+		// byte.
+		static const vector<vector<string>> pezzi = {{"a"},
+		                                             {"Z"},
+		                                             {"7"},
+		                                             {"-"},
+		                                             {"\xc3\xa9"},
+		                                             {"\xe2\x82\xac"},
+		                                             {"\xf0\x9f\x98\x80"},
+		                                             {"\x80"},
+		                                             {"\xff"},
+		                                             {"\xc0"},
+		                                             {"\xe2", "\x82", "x"}};
 		bool l = d < 9 && tra(0, 9) < 5, r = d < 9 && tra(0, 9) < 5;
 		auto [lt, lv] = flag(l);
 		auto [rt, rv] = flag(r);
