@@ -33,7 +33,7 @@ static const long maxlivelli = 1000000;
 // frames are near 150 bytes, sanitizer builds pad them severalfold.
 static const size_t perlivello = 1024;
 // Stack for the C library's own calls at the deepest level, and for main.
-static const size_t riserva = 256 * 1024;
+static const size_t riserva = 256UL * 1024;
 
 static long limite = maxlivelli; // lowered when only a small stack is had
 static long livello;             // levels the reader is inside
@@ -152,7 +152,7 @@ static void creaalbero(TREEPTR *radice)
 // multi-byte character keeps its bytes in order.
 static void rovescia(const char *st1, char *st2, int k)
 {
-	const unsigned char *s = reinterpret_cast<const unsigned char *>(st1);
+	const auto *s = reinterpret_cast<const unsigned char *>(st1);
 	int i, n;
 
 	for (i = 0; i < k; i += n) {
