@@ -1,0 +1,122 @@
+// libFuzzer target: the whole program, main included, on the fuzzer's bytes
+// as standard input, its standard output caught in a file and checked. (Not
+// in memory: the program gives standard output a buffer of its own, which
+// a string stream cannot take.)
+
+#include <sanitizer/allocator_interface.h>
+
+#include <cstdint>
+#include <vector>
+
+#define main prj1b_main
+#include "../../src/prj1b.cpp" // NOLINT(bugprone-suspicious-include): one source, main renamed
+#undef main
+
+namespace {
+
+bool armato;
+TREEPTR radice; // the first node the reader allocates: the root
+
+void dopomalloc(const volatile void *p, size_t n)
+{
+	if (armato && radice == nullptr && n == sizeof(TREE))
+		radice = static_cast<TREEPTR>(const_cast<void *>(p));
+}
+
+void dopofree(const volatile void * /*p*/)
+{
+}
+
+// The program never frees its tree; the fuzzer must, or it runs out of memory.
+void libera(TREEPTR t)
+{
+	std::vector<TREEPTR> v;
+	if (t != nullptr)
+		v.push_back(t);
+	while (!v.empty()) {
+		t = v.back();
+		v.pop_back();
+		if (t->leftPtr != nullptr)
+			v.push_back(t->leftPtr);
+		if (t->rightPtr != nullptr)
+			v.push_back(t->rightPtr);
+		std::free(t);
+	}
+}
+
+bool flags(const char *s, const char *e)
+{
+	int n = 0;
+	for (const char *p = s; p < e; p++)
+		if (*p == ' ')
+			n++;
+		else if (!std::isdigit(static_cast<unsigned char>(*p)) && *p != '-')
+			return false;
+	return n == 1 && s < e && e[-1] != ' ';
+}
+
+// What can be told of the output without a second implementation.
+void controlla(const char *buf, size_t len)
+{
+	static const char id[] =
+	        "Tavrel Onbek\nRuvis Melqard\n07\n12\n2026\ntavrel.onbek@example.org\n";
+	const char *fine = buf + len;
+	const char *p = static_cast<const char *>(memmem(buf, len, id, sizeof id - 1));
+	size_t righe = 0;
+
+	if (len == 0 || buf[len - 1] != '\n' || p == nullptr)
+		std::abort();
+	p += sizeof id - 1;
+	const char *nl = static_cast<const char *>(std::memchr(p, '\n', fine - p));
+	if (nl == nullptr || !flags(p, nl))
+		std::abort(); // the listing starts with a flags line
+	for (; p < fine; p++)
+		righe += *p == '\n';
+	if (righe % 2 != 0)
+		std::abort();
+}
+
+} // namespace
+
+// NOLINTNEXTLINE(readability-identifier-naming): libFuzzer's name
+extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char *** /*argv*/)
+{
+	__sanitizer_install_malloc_and_free_hooks(dopomalloc, dopofree);
+	return 0;
+}
+
+// NOLINTNEXTLINE(readability-identifier-naming): libFuzzer's name
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+	static char vuoto[1];
+	FILE *in = size == 0 ? fmemopen(vuoto, 1, "r")
+	                     : fmemopen(const_cast<uint8_t *>(data), size, "r");
+	FILE *out = std::tmpfile();
+	FILE *vecchioin = stdin, *vecchioout = stdout;
+
+	if (fermo || livello != 0)
+		std::abort(); // the last input left the reader's state behind
+	if (in == nullptr || out == nullptr)
+		std::abort();
+	if (size == 0)
+		std::fgetc(in); // an empty stream
+	stdin = in;
+	stdout = out;
+	radice = nullptr;
+	armato = true;
+	int rc = prj1b_main();
+	armato = false;
+	stdin = vecchioin;
+	stdout = vecchioout;
+	std::fclose(in);
+	if (rc != 0)
+		std::abort();
+	std::vector<char> buf(static_cast<size_t>(std::ftell(out)));
+	std::rewind(out);
+	if (std::fread(buf.data(), 1, buf.size(), out) != buf.size())
+		std::abort();
+	std::fclose(out);
+	controlla(buf.data(), buf.size());
+	libera(radice);
+	return 0;
+}
