@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 using std::string;
@@ -52,14 +54,15 @@ fs::path scrivi(const string &nome, const string &testo)
 	return p;
 }
 
-// Runs prj1b on the file `in`; `as` limits the child's address space.
-esito esegui(const fs::path &in, vector<string> args = {}, rlim_t as = 0, const fs::path &out = {})
+// Runs prog on the file `in`, standard output to `out`; `as` limits the
+// child's address space, and then its stack too, so that the limit holds.
+int lancia(vector<string> args, const fs::path &in, const fs::path &out, rlim_t as = 0)
 {
-	fs::path o = out.empty() ? temp("out") : out, e = temp("err");
+	fs::path e = temp("err");
 	pid_t pid = fork();
 	if (pid == 0) {
 		int fi = open(in.c_str(), O_RDONLY),
-		    fo = open(o.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+		    fo = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
 		    fe = open(e.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 		if (fi < 0 || fo < 0 || fe < 0 || dup2(fi, 0) < 0 || dup2(fo, 1) < 0 ||
 		    dup2(fe, 2) < 0)
@@ -67,19 +70,35 @@ esito esegui(const fs::path &in, vector<string> args = {}, rlim_t as = 0, const 
 		struct rlimit r = {as, as}, s = {8 << 20, 8 << 20};
 		if (as != 0 && (setrlimit(RLIMIT_AS, &r) != 0 || setrlimit(RLIMIT_STACK, &s) != 0))
 			_exit(126);
-		args.insert(args.begin(), PRJ1B);
 		vector<char *> argv;
 		argv.reserve(args.size() + 1);
 		for (string &a : args)
 			argv.push_back(a.data());
 		argv.push_back(nullptr);
-		execv(PRJ1B, argv.data());
+		execv(argv[0], argv.data());
 		_exit(127);
 	}
 	int st = 0;
 	waitpid(pid, &st, 0);
-	return {out.empty() ? leggi(o) : "", leggi(e),
-	        WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
+	return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+esito esegui(const fs::path &in, const vector<string> &args = {}, rlim_t as = 0,
+             const fs::path &out = {})
+{
+	vector<string> argv = {PRJ1B};
+	argv.insert(argv.end(), args.begin(), args.end());
+	int status = lancia(argv, in, out.empty() ? temp("out") : out, as);
+	return {out.empty() ? leggi(temp("out")) : "", leggi(temp("err")), status};
+}
+
+// A tree of the given shape and size from tools/gentree, as a file.
+fs::path albero(const string &forma, long nodi)
+{
+	fs::path p = temp(forma);
+	if (lancia({GENTREE, forma, std::to_string(nodi)}, "/dev/null", p) != 0)
+		throw std::runtime_error("gentree " + forma + " failed");
+	return p;
 }
 
 // Equality that names the first differing line rather than printing megabytes.
@@ -137,49 +156,91 @@ TEST(Argomenti, Ignored)
 	EXPECT_EQ(r.out, leggi(EXAMPLES "/tree.out"));
 }
 
-// A chain of n records, each node the only child of the one before; names give the depth.
-string catena(long n, const char *fl)
+// The listing of a well-formed input of short names, had reading stopped at
+// `nodi` nodes or `livelli` levels. Iterative, so a chain of any depth fits.
+string modello(const string &in, long nodi = LONG_MAX, long livelli = LONG_MAX)
 {
-	string s;
-	for (long d = 0; d < n; d++)
-		s += (d < n - 1 ? fl : "0 0") + (" n" + std::to_string(d)) + "\n";
-	return s;
-}
-
-// The listing of the first k levels of that chain.
-string listacatena(long n, long k, const char *fl)
-{
-	string s;
-	for (long d = 0; d < k; d++)
-		s += (d < n - 1 ? fl : "0 0") + string("\n");
-	for (long d = k - 1; d >= 0; d--) {
-		string nome = "n" + std::to_string(d);
-		if (d % 3 == 0)
-			std::reverse(nome.begin(), nome.end());
-		s += nome + "\n";
+	struct nodo {
+		long d;
+		bool l, r;
+		string nome;
+		int fase;
+	};
+	std::istringstream ss(in);
+	vector<nodo> pila;
+	string out;
+	long letti = 0;
+	bool fermo = false;
+	auto leggi = [&](long d) {
+		if (fermo || letti == nodi || d == livelli) {
+			fermo = true;
+			return;
+		}
+		long l = 0, r = 0;
+		string nome;
+		ss >> l >> r >> nome;
+		letti++;
+		out += std::to_string(l) + " " + std::to_string(r) + "\n";
+		pila.push_back({d, l != 0, r != 0, nome, 0});
+	};
+	leggi(0);
+	while (!pila.empty()) {
+		nodo &n = pila.back();
+		long d = n.d;
+		if (n.fase == 0 && ++n.fase && n.l) {
+			leggi(d + 1);
+		} else if (n.fase == 1 && ++n.fase && n.r) {
+			leggi(d + 1);
+		} else if (n.fase == 2) {
+			string nome = n.nome;
+			if (d % 3 == 0) {
+				vector<string> c; // the name's characters, told by their first byte
+				for (size_t i = 0; i < nome.size();) {
+					auto b = static_cast<unsigned char>(nome[i]);
+					size_t len = b < 0x80 ? 1 : b < 0xe0 ? 2 : b < 0xf0 ? 3 : 4;
+					c.push_back(nome.substr(i, len));
+					i += len;
+				}
+				nome.clear();
+				for (auto i = c.rbegin(); i != c.rend(); ++i)
+					nome += *i;
+			}
+			out += nome + "\n";
+			pila.pop_back();
+		}
 	}
-	return s;
+	return out;
 }
 
 TEST(Profondo, ChainsToTheLimitAreListedInFull)
 {
-	for (const char *fl : {"1 0", "0 1"}) {
-		esito r = esegui(scrivi("chain", catena(maxlivelli, fl)));
+	for (const char *forma : {"left", "right"}) {
+		string in = leggi(albero(forma, maxlivelli));
+		esito r = esegui(temp(forma));
 		EXPECT_EQ(r.status, 0);
-		EXPECT_TRUE(uguale(r.out, id + listacatena(maxlivelli, maxlivelli, fl))) << fl;
+		EXPECT_TRUE(uguale(r.out, id + modello(in))) << forma;
 	}
 }
 
 TEST(Profondo, PastTheLimitStopsReading)
 {
-	esito r = esegui(scrivi("chain", catena(maxlivelli + 2, "1 0") + "0 0 unread\n"));
+	string in = leggi(albero("left", maxlivelli + 2));
+	esito r = esegui(temp("left"));
 	EXPECT_EQ(r.status, 0);
-	EXPECT_TRUE(uguale(r.out, "albero troppo profondo\n" + id +
-	                                  listacatena(maxlivelli + 2, maxlivelli, "1 0")));
+	EXPECT_TRUE(
+	        uguale(r.out, "albero troppo profondo\n" + id + modello(in, LONG_MAX, maxlivelli)));
 }
 
 #ifndef SANITIZED // the sanitizers reserve far more address space than these limits allow
 const rlim_t stretto = 64 << 20;
+
+// The nodes read before a message that stopped the reader.
+long letti(const esito &r, const string &msg)
+{
+	if (r.out.compare(0, msg.size() + id.size(), msg + id) != 0)
+		return -1;
+	return static_cast<long>(std::count(r.out.begin(), r.out.end(), '\n') - 7) / 2;
+}
 
 TEST(Memoria, SmallTreeListsUnderATightLimit)
 {
@@ -191,54 +252,24 @@ TEST(Memoria, SmallTreeListsUnderATightLimit)
 // Without room for a big thread stack the depth limit shrinks to what fits.
 TEST(Memoria, ChainOnASmallStack)
 {
-	esito r = esegui(scrivi("chain", catena(maxlivelli, "0 1")), {}, stretto);
-	string msg = "albero troppo profondo\n";
-	ASSERT_EQ(r.out.compare(0, msg.size() + id.size(), msg + id), 0);
-	long k = static_cast<long>(std::count(r.out.begin(), r.out.end(), '\n') - 7) / 2;
+	string in = leggi(albero("right", maxlivelli)), msg = "albero troppo profondo\n";
+	esito r = esegui(temp("right"), {}, stretto);
+	long k = letti(r, msg);
+	EXPECT_EQ(r.status, 0);
 	EXPECT_GT(k, 1000);
-	EXPECT_TRUE(uguale(r.out, msg + id + listacatena(maxlivelli, k, "0 1")));
-}
-
-// A full tree of the given height, written in pre-order; node names count in pre-order.
-void pieno(int h, long &i, string &in)
-{
-	in += (h > 0 ? "1 1 n" : "0 0 n") + std::to_string(i++) + "\n";
-	if (h > 0) {
-		pieno(h - 1, i, in);
-		pieno(h - 1, i, in);
-	}
-}
-
-// The listing of that tree when only its first k nodes could be read.
-void listapieno(int h, int d, long &i, long k, string &out)
-{
-	if (i >= k)
-		return;
-	string nome = "n" + std::to_string(i++);
-	out += h > 0 ? "1 1\n" : "0 0\n";
-	if (h > 0) {
-		listapieno(h - 1, d + 1, i, k, out);
-		listapieno(h - 1, d + 1, i, k, out);
-	}
-	if (d % 3 == 0)
-		std::reverse(nome.begin(), nome.end());
-	out += nome + "\n";
+	EXPECT_TRUE(uguale(r.out, msg + id + modello(in, LONG_MAX, k)));
 }
 
 TEST(Memoria, TreeTooBigForTheHeap)
 {
-	string in, want;
-	long i = 0, letti = 0;
-	pieno(20, i, in);
-	esito r = esegui(scrivi("big", in), {}, stretto);
-	string msg = "niente memoria\n";
+	const long nodi = 2000000;
+	string in = leggi(albero("balanced", nodi)), msg = "niente memoria\n";
+	esito r = esegui(temp("balanced"), {}, stretto);
+	long k = letti(r, msg);
 	EXPECT_EQ(r.status, 0);
-	ASSERT_EQ(r.out.compare(0, msg.size() + id.size(), msg + id), 0);
-	long k = static_cast<long>(std::count(r.out.begin(), r.out.end(), '\n') - 7) / 2;
 	EXPECT_GT(k, 100000);
-	EXPECT_LT(k, i);
-	listapieno(20, 0, letti, k, want);
-	EXPECT_TRUE(uguale(r.out, msg + id + want));
+	EXPECT_LT(k, nodi);
+	EXPECT_TRUE(uguale(r.out, msg + id + modello(in, k)));
 }
 #endif
 
@@ -259,7 +290,7 @@ TEST(Errori, UnreadableInput)
 
 // Random trees against a model: the generator knows where each character
 // of a name begins, so it cuts and reverses names without decoding them.
-struct modello {
+struct casuale {
 	std::mt19937 rng;
 	string in;
 
@@ -341,7 +372,7 @@ TEST(Proprieta, RandomTreesMatchTheModel)
 	const unsigned semi = 300;
 #endif
 	for (unsigned seme = 1; seme <= semi; seme++) {
-		modello m{std::mt19937(seme), ""};
+		casuale m{std::mt19937(seme), ""};
 		string want = id + m.nodo(0);
 		m.in += "5 5 unread";
 		esito r = esegui(scrivi("random", m.in));
