@@ -187,27 +187,27 @@ string modello(const string &in, long nodi = LONG_MAX, long livelli = LONG_MAX)
 	while (!pila.empty()) {
 		nodo &n = pila.back();
 		long d = n.d;
-		if (n.fase == 0 && ++n.fase && n.l) {
-			leggi(d + 1);
-		} else if (n.fase == 1 && ++n.fase && n.r) {
-			leggi(d + 1);
-		} else if (n.fase == 2) {
-			string nome = n.nome;
-			if (d % 3 == 0) {
-				vector<string> c; // the name's characters, told by their first byte
-				for (size_t i = 0; i < nome.size();) {
-					auto b = static_cast<unsigned char>(nome[i]);
-					size_t len = b < 0x80 ? 1 : b < 0xe0 ? 2 : b < 0xf0 ? 3 : 4;
-					c.push_back(nome.substr(i, len));
-					i += len;
-				}
-				nome.clear();
-				for (auto i = c.rbegin(); i != c.rend(); ++i)
-					nome += *i;
-			}
-			out += nome + "\n";
-			pila.pop_back();
+		if (n.fase < 2) {
+			bool figlio = n.fase++ == 0 ? n.l : n.r;
+			if (figlio)
+				leggi(d + 1); // may move n
+			continue;
 		}
+		string nome = n.nome;
+		if (d % 3 == 0) {
+			vector<string> c; // the name's characters, told by their first byte
+			for (size_t i = 0; i < nome.size();) {
+				auto b = static_cast<unsigned char>(nome[i]);
+				size_t len = b < 0x80 ? 1 : b < 0xe0 ? 2 : b < 0xf0 ? 3 : 4;
+				c.push_back(nome.substr(i, len));
+				i += len;
+			}
+			nome.clear();
+			for (auto i = c.rbegin(); i != c.rend(); ++i)
+				nome += *i;
+		}
+		out += nome + "\n";
+		pila.pop_back();
 	}
 	return out;
 }
