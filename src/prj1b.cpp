@@ -153,11 +153,13 @@ static void creaalbero(TREEPTR *radice)
 static void rovescia(const char *st1, char *st2, int k)
 {
 	const auto *s = reinterpret_cast<const unsigned char *>(st1);
-	int i, n;
+	int i = 0, j, n;
 
-	for (i = 0; i < k; i += n) {
+	while (i < k) {
 		n = lungo(s + i, k - i);
-		std::memcpy(st2 + k - i - n, st1 + i, n);
+		for (j = 0; j < n; j++)
+			st2[k - i - n + j] = st1[i + j];
+		i += n;
 	}
 }
 
@@ -169,7 +171,8 @@ static void printalbero(TREEPTR radice, int conta)
 	if (radice == nullptr)
 		return;
 	if (rovescio) {
-		std::snprintf(st1, sizeof st1, "%s", radice->stringa);
+		// The reader ends every stringa within its 50 bytes, so it fits.
+		std::sprintf(st1, "%s", radice->stringa);
 		rovescia(st1, st2, static_cast<int>(std::strlen(st1)));
 	}
 	std::printf("%d %d\n", radice->sinistro, radice->destro);
