@@ -1,4 +1,4 @@
-// Not part of prj1b: the plain recursive build, with none of its checks, kept only to be measured against.
+// Not prj1b: the plain recursive build, none of its checks, kept only to measure it against.
 
 #include <cstdio>
 #include <cstdlib>
