@@ -37,15 +37,29 @@ string leggi(const fs::path &p)
 	return s.str();
 }
 
-fs::path temp(const string &nome)
+// This process's scratch folder, removed when the tests end.
+const fs::path &cartella()
 {
 	static const fs::path dir = [] {
 		fs::path d = fs::temp_directory_path() / ("prj1b-test-" + std::to_string(getpid()));
 		fs::create_directories(d);
 		return d;
 	}();
-	return dir / nome;
+	return dir;
 }
+
+fs::path temp(const string &nome)
+{
+	return cartella() / nome;
+}
+
+struct pulizia : testing::Environment {
+	void TearDown() override
+	{
+		fs::remove_all(cartella());
+	}
+};
+testing::Environment *const ambiente = testing::AddGlobalTestEnvironment(new pulizia);
 
 fs::path scrivi(const string &nome, const string &testo)
 {
