@@ -222,6 +222,24 @@ static void *filo(void *rc)
 	return nullptr;
 }
 
+// Runs the stages on a thread whose stack holds maxlivelli levels; false
+// when no such thread could be had.
+static bool inunfilo(int *rc)
+{
+	pthread_attr_t a;
+	pthread_t t;
+	bool ok;
+
+	if (pthread_attr_init(&a) != 0)
+		return false;
+	ok = pthread_attr_setstacksize(&a, maxlivelli * perlivello + riserva) == 0 &&
+	     pthread_create(&t, &a, filo, rc) == 0;
+	pthread_attr_destroy(&a);
+	if (ok)
+		pthread_join(t, nullptr);
+	return ok;
+}
+
 // The levels that fit in the calling thread's stack.
 static long pilalivelli()
 {
@@ -243,8 +261,6 @@ static long pilalivelli()
 int main()
 {
 	static char obuf[BUFSIZ];
-	pthread_attr_t a;
-	pthread_t t;
 	int rc = 0;
 
 	// Once the heap is exhausted, stdio could get no buffer and would
@@ -257,11 +273,7 @@ int main()
 	// small mappings, which costs the kernel time on a big tree.
 	mallopt(M_ARENA_MAX, 1);
 	limite = maxlivelli;
-	if (pthread_attr_init(&a) == 0 &&
-	    pthread_attr_setstacksize(&a, maxlivelli * perlivello + riserva) == 0 &&
-	    pthread_create(&t, &a, filo, &rc) == 0) {
-		pthread_join(t, nullptr);
-	} else {
+	if (!inunfilo(&rc)) {
 		limite = pilalivelli();
 		rc = esegui();
 	}
