@@ -6,17 +6,140 @@
 // every node a flags line in pre-order and a name line in post-order, the
 // name reversed at depths 0, 3, 6, ...
 
-#include <malloc.h>
+// ---- Platform: everything that is not ISO C++ is here, behind a feature
+// ---- test, and nowhere else.
+//
+//	flussi()	streams in binary mode; glibc's faster stdio and malloc
+//	infilo(f, n)	runs f on a new thread with an n-byte stack
+//	spazio()	the address space the process may map, at most
+//	pilaqui()	the stack of the calling thread
+
+#ifdef _WIN32
+#ifndef _CRT_SECURE_NO_WARNINGS
+#define _CRT_SECURE_NO_WARNINGS // scanf is the input format, not an oversight
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <pthread.h>
-#include <stdio_ext.h>
 #include <sys/resource.h>
+#endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#include <stdio_ext.h>
+#endif
 
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+static void flussi()
+{
+#ifdef _WIN32
+	// Text mode would write CR LF and end the input at the first 0x1A.
+	_setmode(_fileno(stdin), _O_BINARY);
+	_setmode(_fileno(stdout), _O_BINARY);
+#endif
+#ifdef __GLIBC__
+	// One thread at a time uses the streams; spare stdio its locking.
+	__fsetlocking(stdin, FSETLOCKING_BYCALLER);
+	__fsetlocking(stdout, FSETLOCKING_BYCALLER);
+	// Keep the nodes in the main heap: a thread's own arena grows by many
+	// small mappings, which costs the kernel time on a big tree.
+	mallopt(M_ARENA_MAX, 1);
+#endif
+}
+
+#ifdef _WIN32
+static DWORD WINAPI avvia(LPVOID f)
+{
+	(*static_cast<void (**)()>(f))();
+	return 0;
+}
+
+// Only reserved: pages are committed as deep as the tree goes.
+static bool infilo(void (*f)(), size_t n)
+{
+	HANDLE t = CreateThread(nullptr, n, avvia, &f, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+
+	if (t == nullptr)
+		return false;
+	WaitForSingleObject(t, INFINITE);
+	CloseHandle(t);
+	return true;
+}
+
+static size_t spazio()
+{
+	return SIZE_MAX;
+}
+
+// From here down to the base of the reservation the linker asked for.
+static size_t pilaqui()
+{
+	MEMORY_BASIC_INFORMATION m = {};
+	char qui = 0;
+
+	if (VirtualQuery(&qui, &m, sizeof m) == 0)
+		return 0;
+	return static_cast<size_t>(&qui - static_cast<char *>(m.AllocationBase));
+}
+#else
+static void *avvia(void *f)
+{
+	(*static_cast<void (**)()>(f))();
+	return nullptr;
+}
+
+// The whole stack is mapped when the thread is made, so a stack had is one
+// that can be used, whatever the limits.
+static bool infilo(void (*f)(), size_t n)
+{
+	pthread_attr_t a;
+	pthread_t t;
+	bool ok;
+
+	if (pthread_attr_init(&a) != 0)
+		return false;
+	ok = pthread_attr_setstacksize(&a, n) == 0 && pthread_create(&t, &a, avvia, &f) == 0;
+	pthread_attr_destroy(&a);
+	if (ok)
+		pthread_join(t, nullptr);
+	return ok;
+}
+
+static size_t limitato(int risorsa, size_t n)
+{
+	struct rlimit r = {};
+
+	if (getrlimit(risorsa, &r) == 0 && r.rlim_cur != RLIM_INFINITY && r.rlim_cur < n)
+		return static_cast<size_t>(r.rlim_cur);
+	return n;
+}
+
+// ulimit -v bounds every mapping, and on Linux ulimit -d the writable ones:
+// the heap and thread stacks alike.
+static size_t spazio()
+{
+	return limitato(RLIMIT_DATA, limitato(RLIMIT_AS, SIZE_MAX));
+}
+
+static size_t pilaqui()
+{
+	return limitato(RLIMIT_STACK, SIZE_MAX);
+}
+#endif
+
+// ---- End of the platform part.
 
 struct treenode {
 	char stringa[50]; // at most 49 bytes and the terminating zero
@@ -30,15 +153,48 @@ using TREEPTR = TREE *;
 
 // The deepest tree read, in levels. Deeper input is cut off with a message.
 static const long maxlivelli = 1000000;
-// Stack that one level of reading or printing may take. Generous: release
-// frames are near 150 bytes, sanitizer builds pad them severalfold.
+// Stack that one level of reading or printing may take. Generous: g++ -O2
+// gives each of the two functions a 208-byte frame, and sanitizer builds
+// pad them severalfold.
 static const size_t perlivello = 1024;
-// Stack for the C library's own calls at the deepest level, and for main.
+// Stack for the C library's own calls at the deepest level.
 static const size_t riserva = 256UL * 1024;
+static const size_t pilapiena = maxlivelli * perlivello + riserva;
+static const size_t pilaminima = 64UL * 1024;
 
-static long limite = maxlivelli; // lowered when only a small stack is had
+static long limite = maxlivelli; // the levels the stack in use holds
 static long livello;             // levels the reader is inside
-static bool fermo;               // no more input is read once set
+static bool fermo;               // set when a limit cut the tree short
+static int errin, errout;        // errno of the failed read or write, or 0
+static int rc;                   // the exit status
+
+// The levels a stack of n bytes holds, leaving room for the C library.
+static long livelli(size_t n)
+{
+	size_t r = n / 4 < riserva ? n / 4 : riserva;
+
+	n = (n - r) / perlivello;
+	return n < static_cast<size_t>(maxlivelli) ? static_cast<long>(n) : maxlivelli;
+}
+
+// Notes a failed read at once, while errno still names its cause: a later
+// read that meets the end of the input may clear errno. From then on the
+// input counts as ended. True while reading may go on.
+static bool leggibile()
+{
+	if (errin == 0 && std::ferror(stdin))
+		errin = errno != 0 ? errno : EIO;
+	return errin == 0;
+}
+
+// The same for standard output: once a write has failed, nothing more is
+// formatted.
+static bool scrivibile()
+{
+	if (errout == 0 && std::ferror(stdout))
+		errout = errno != 0 ? errno : EIO;
+	return errout == 0;
+}
 
 // Bytes of the well-formed UTF-8 character that starts at s, which has n
 // bytes left; 1 for ASCII and for a byte that starts no such character.
@@ -71,15 +227,18 @@ static int parola()
 {
 	int c = std::getchar();
 
-	if (c != EOF && std::isspace(c)) {
+	if (c == EOF)
+		leggibile();
+	else if (std::isspace(c)) {
 		std::ungetc(c, stdin);
 		return EOF;
 	}
 	return c;
 }
 
-// st holds the first 49 bytes of a word. If the word goes on, drop the rest
-// of it, and with it the bytes of a character that the cut would split.
+// st holds the first 49 bytes of a longer word, or of one exactly that long.
+// If the word goes on, drop the rest of it, and with it the bytes of a
+// character that the cut would split.
 static void taglia(char *st)
 {
 	unsigned char w[52];
@@ -116,6 +275,7 @@ static void creaalbero(TREEPTR *radice)
 {
 	long long s = 0, d = 0;
 	char st[50] = {};
+	int n = 0; // bytes of the name read
 
 	if (fermo)
 		return;
@@ -134,11 +294,17 @@ static void creaalbero(TREEPTR *radice)
 		(*radice)->leftPtr = nullptr;
 		(*radice)->rightPtr = nullptr;
 	}
-	std::scanf("%lld %lld", &s, &d);
+	if (errin == 0)
+		std::scanf("%lld %lld ", &s, &d);
 	(*radice)->sinistro = satura(s);
 	(*radice)->destro = satura(d);
-	std::scanf("%49s", st);
-	if (st[48] != '\0')
+	// Counted, not looked for in st, as the word may hold zero bytes. The
+	// count takes in any blanks before the word, which the flags' format has
+	// not skipped when a lone sign stopped it; taglia drops nothing from a
+	// word that was read whole.
+	if (leggibile())
+		std::scanf("%49s%n", st, &n);
+	if (leggibile() && n >= 49)
 		taglia(st);
 	std::memcpy((*radice)->stringa, st, sizeof st);
 	livello++;
@@ -169,7 +335,7 @@ static void printalbero(TREEPTR radice, int conta)
 	char st1[50] = {}, st2[50] = {};
 	bool rovescio = conta % 3 == 0;
 
-	if (radice == nullptr)
+	if (radice == nullptr || !scrivibile())
 		return;
 	if (rovescio) {
 		// The reader ends every stringa within its 50 bytes, so it fits.
@@ -179,103 +345,56 @@ static void printalbero(TREEPTR radice, int conta)
 	std::printf("%d %d\n", radice->sinistro, radice->destro);
 	printalbero(radice->leftPtr, conta + 1);
 	printalbero(radice->rightPtr, conta + 1);
-	std::printf("%s\n", rovescio ? st2 : radice->stringa);
-}
-
-// Name the failures of the two streams on standard error; 1 if there were.
-static int controlla(int errin)
-{
-	int rc = 0;
-
-	if (errin != 0) {
-		std::fprintf(stderr, "prj1b: standard input: %s\n", std::strerror(errin));
-		rc = 1;
-	}
-	if (std::fflush(stdout) == EOF || std::ferror(stdout)) {
-		std::fprintf(stderr, "prj1b: standard output: %s\n", std::strerror(errno));
-		rc = 1;
-	}
-	return rc;
+	if (scrivibile())
+		std::printf("%s\n", rovescio ? st2 : radice->stringa);
 }
 
 // The three stages: read the tree, write the identification block, list
-// the tree. Gives the exit status.
-static int esegui()
+// the tree. Then name what failed on standard error. The exit status is 0
+// only when the whole tree was read and listed.
+static void esegui()
 {
-	int dist = 0, errin = 0;
+	int dist = 0;
 	TREEPTR Alb = nullptr;
 
 	fermo = false;
 	livello = 0;
+	errin = errout = 0;
 	creaalbero(&Alb);
-	if (std::ferror(stdin))
-		errin = errno;
 	std::printf("Tavrel Onbek\nRuvis Melqard\n");
 	std::printf("%02d\n%02d\n%04d\n%s\n", 7, 12, 2026, "tavrel.onbek@example.org");
 	printalbero(Alb, dist);
-	return controlla(errin);
-}
-
-static void *filo(void *rc)
-{
-	*static_cast<int *>(rc) = esegui();
-	return nullptr;
-}
-
-// Runs the stages on a thread whose stack holds maxlivelli levels; false
-// when no such thread could be had.
-static bool inunfilo(int *rc)
-{
-	pthread_attr_t a;
-	pthread_t t;
-	bool ok;
-
-	if (pthread_attr_init(&a) != 0)
-		return false;
-	ok = pthread_attr_setstacksize(&a, maxlivelli * perlivello + riserva) == 0 &&
-	     pthread_create(&t, &a, filo, rc) == 0;
-	pthread_attr_destroy(&a);
-	if (ok)
-		pthread_join(t, nullptr);
-	return ok;
-}
-
-// The levels that fit in the calling thread's stack.
-static long pilalivelli()
-{
-	struct rlimit r = {};
-	rlim_t n = 8 << 20;
-
-	if (getrlimit(RLIMIT_STACK, &r) == 0 && r.rlim_cur != RLIM_INFINITY)
-		n = r.rlim_cur;
-	if (n <= riserva)
-		return 0;
-	n = (n - riserva) / perlivello;
-	return n < static_cast<rlim_t>(maxlivelli) ? static_cast<long>(n) : maxlivelli;
+	if (scrivibile() && std::fflush(stdout) == EOF)
+		errout = errno != 0 ? errno : EIO;
+	if (errin != 0)
+		std::fprintf(stderr, "prj1b: standard input: %s\n", std::strerror(errin));
+	if (errout != 0)
+		std::fprintf(stderr, "prj1b: standard output: %s\n", std::strerror(errout));
+	rc = fermo || errin != 0 || errout != 0 ? 1 : 0;
 }
 
 // The reader and the printer recurse once per level, so they run on a
-// thread whose stack holds maxlivelli levels. The stack is only reserved;
-// pages are touched as deep as the tree goes. Where no such stack can be
-// had, they run here, limited to what this stack holds.
+// thread of their own with a stack for maxlivelli levels. Under an
+// address-space limit the stack takes a quarter of it at most, so that a
+// higher limit never gives fewer nodes or levels; where even that is not to
+// be had, smaller ones are tried. The depth limit follows from the stack
+// obtained. Only where no thread can be made at all do they run here.
 int main()
 {
 	static char obuf[BUFSIZ];
-	int rc = 0;
+	size_t n = spazio() / 4 < pilapiena ? spazio() / 4 : pilapiena;
 
 	// Once the heap is exhausted, stdio could get no buffer and would
 	// write the listing a byte at a time.
 	std::setvbuf(stdout, obuf, _IOFBF, sizeof obuf);
-	// One thread at a time uses the streams; spare stdio its locking.
-	__fsetlocking(stdin, FSETLOCKING_BYCALLER);
-	__fsetlocking(stdout, FSETLOCKING_BYCALLER);
-	// Keep the nodes in the main heap: a thread's own arena grows by many
-	// small mappings, which costs the kernel time on a big tree.
-	mallopt(M_ARENA_MAX, 1);
-	limite = maxlivelli;
-	if (!inunfilo(&rc)) {
-		limite = pilalivelli();
-		rc = esegui();
+	flussi();
+	for (; n >= pilaminima; n /= 2) {
+		limite = livelli(n);
+		if (infilo(esegui, n))
+			return rc;
 	}
+	n = spazio() / 4 < pilaqui() ? spazio() / 4 : pilaqui();
+	limite = livelli(n);
+	esegui();
 	return rc;
 }
