@@ -48,6 +48,7 @@ static void flussi()
 	// Text mode would write CR LF and end the input at the first 0x1A.
 	_setmode(_fileno(stdin), _O_BINARY);
 	_setmode(_fileno(stdout), _O_BINARY);
+	_setmode(_fileno(stderr), _O_BINARY);
 #endif
 #ifdef __GLIBC__
 	// One thread at a time uses the streams; spare stdio its locking.
