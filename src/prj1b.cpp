@@ -6,13 +6,14 @@
 // every node a flags line in pre-order and a name line in post-order, the
 // name reversed at depths 0, 3, 6, ...
 
-// ---- Platform: everything that is not ISO C++ is here, behind a feature
-// ---- test, and nowhere else.
+// ---- Platform: everything that is not ISO C++ is here, chosen by the
+// ---- platform's own macros (_WIN32, __linux__, __GLIBC__), and nowhere else.
 //
 //	flussi()	streams in binary mode; glibc's faster stdio and malloc
 //	infilo(f, n)	runs f on a new thread with an n-byte stack
-//	spazio()	the address space the process may map, at most
+//	spazio()	the address space the process may still map
 //	pilaqui()	the stack of the calling thread
+//	pagina()	the page size, which every stack size is a multiple of
 
 #ifdef _WIN32
 #ifndef _CRT_SECURE_NO_WARNINGS
@@ -27,12 +28,14 @@
 #else
 #include <pthread.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 #ifdef __GLIBC__
 #include <malloc.h>
 #include <stdio_ext.h>
 #endif
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -79,9 +82,15 @@ static bool infilo(void (*f)(), size_t n)
 	return true;
 }
 
+// What is left of the address space, less than the whole of it on 32 bits.
 static size_t spazio()
 {
-	return SIZE_MAX;
+	MEMORYSTATUSEX m = {};
+
+	m.dwLength = sizeof m;
+	if (GlobalMemoryStatusEx(&m) == 0 || m.ullAvailVirtual > SIZE_MAX)
+		return SIZE_MAX;
+	return static_cast<size_t>(m.ullAvailVirtual);
 }
 
 // From here down to the base of the reservation the linker asked for.
@@ -94,6 +103,14 @@ static size_t pilaqui()
 		return 0;
 	return static_cast<size_t>(&qui - static_cast<char *>(m.AllocationBase));
 }
+
+static size_t pagina()
+{
+	SYSTEM_INFO s = {};
+
+	GetSystemInfo(&s);
+	return s.dwPageSize;
+}
 #else
 static void *avvia(void *f)
 {
@@ -101,8 +118,8 @@ static void *avvia(void *f)
 	return nullptr;
 }
 
-// The whole stack is mapped when the thread is made, so a stack had is one
-// that can be used, whatever the limits.
+// The whole stack is mapped when the thread is made, so ulimit cannot
+// refuse it later as it grows; overcommit or a memory cgroup still could.
 static bool infilo(void (*f)(), size_t n)
 {
 	pthread_attr_t a;
@@ -127,11 +144,44 @@ static size_t limitato(int risorsa, size_t n)
 	return n;
 }
 
+static size_t pagina()
+{
+	long n = sysconf(_SC_PAGESIZE);
+
+	return n > 0 ? static_cast<size_t>(n) : 4096;
+}
+
+// What is left of a limit once `usati` bytes of it are taken.
+static size_t resto(size_t limite, size_t usati)
+{
+	if (limite == SIZE_MAX)
+		return SIZE_MAX;
+	return limite > usati ? limite - usati : 0;
+}
+
 // ulimit -v bounds every mapping, and on Linux ulimit -d the writable ones:
-// the heap and thread stacks alike.
+// the heap and thread stacks alike. The loader and the libraries have
+// mapped a few MiB of that before main starts; what is left is the room
+// there is for the stack and the heap.
 static size_t spazio()
 {
-	return limitato(RLIMIT_DATA, limitato(RLIMIT_AS, SIZE_MAX));
+	size_t tutto = 0, dati = 0;
+#ifdef __linux__
+	unsigned long v[6] = {};
+	FILE *f = std::fopen("/proc/self/statm", "r");
+
+	if (f != nullptr) {
+		// Pages: all mapped, resident, shared, text, 0, data and stack.
+		if (std::fscanf(f, "%lu %lu %lu %lu %lu %lu", &v[0], &v[1], &v[2], &v[3], &v[4],
+		                &v[5]) == 6) {
+			tutto = v[0] * pagina();
+			dati = v[5] * pagina();
+		}
+		std::fclose(f);
+	}
+#endif
+	return std::min(resto(limitato(RLIMIT_AS, SIZE_MAX), tutto),
+	                resto(limitato(RLIMIT_DATA, SIZE_MAX), dati));
 }
 
 static size_t pilaqui()
@@ -178,9 +228,9 @@ static long livelli(size_t n)
 	return n < static_cast<size_t>(maxlivelli) ? static_cast<long>(n) : maxlivelli;
 }
 
-// Notes a failed read at once, while errno still names its cause: a later
-// read that meets the end of the input may clear errno. From then on the
-// input counts as ended. True while reading may go on.
+// Notes a failed read at once, while errno still names its cause: any
+// later call may overwrite it. From then on the input counts as ended.
+// True while reading may go on.
 static bool leggibile()
 {
 	if (errin == 0 && std::ferror(stdin))
@@ -261,8 +311,39 @@ static void taglia(char *st)
 		;
 }
 
-// "%d" wraps a numeral outside 32 bits (4294967296 would read as 0 and
-// drop a subtree); read wider and keep the sign and the nonzero-ness.
+// A flag, read as "%lld" reads one: blanks skipped, an optional sign, then
+// decimal digits up to the first byte that is not one, which is left
+// unread. As with scanf, a sign without a digit after it is used up and
+// nothing is read. Unlike scanf, which copies every digit before it
+// converts, this keeps no more digits than the value needs, so a numeral of
+// any length takes no memory and saturates. False where there was none.
+static bool numero(long long *v)
+{
+	int c, meno = 0;
+	long long n = 0;
+
+	do
+		c = std::getchar();
+	while (c != EOF && std::isspace(c));
+	if (c == '-' || c == '+') {
+		meno = c == '-';
+		c = std::getchar();
+	}
+	if (c < '0' || c > '9') {
+		if (c != EOF)
+			std::ungetc(c, stdin);
+		return false;
+	}
+	for (; c >= '0' && c <= '9'; c = std::getchar())
+		if (n <= INT_MAX)
+			n = n * 10 + (c - '0');
+	if (c != EOF)
+		std::ungetc(c, stdin);
+	*v = meno ? -n : n;
+	return true;
+}
+
+// A flag outside 32 bits keeps its sign and stays nonzero.
 static int satura(long long v)
 {
 	if (v > INT_MAX)
@@ -294,16 +375,14 @@ static void creaalbero(TREEPTR *radice)
 		(*radice)->leftPtr = nullptr;
 		(*radice)->rightPtr = nullptr;
 	}
-	if (errin == 0)
-		std::scanf("%lld %lld", &s, &d);
+	if (leggibile() && numero(&s) && leggibile())
+		numero(&d);
 	(*radice)->sinistro = satura(s);
 	(*radice)->destro = satura(d);
 	// "%49s" ends st at st[49] only when it read 49 bytes. Marked there,
 	// not looked for in the name, which may hold zero bytes.
 	st[49] = 1;
-	if (leggibile())
-		std::scanf("%49s", st);
-	if (leggibile() && st[49] == '\0')
+	if (leggibile() && std::scanf("%49s", st) == 1 && leggibile() && st[49] == '\0')
 		taglia(st);
 	st[49] = '\0';
 	std::memcpy((*radice)->stringa, st, sizeof st);
@@ -375,26 +454,29 @@ static void esegui()
 
 // The reader and the printer recurse once per level, so they run on a
 // thread of their own with a stack for maxlivelli levels. Under an
-// address-space limit the stack takes a quarter of it at most, so that a
-// higher limit never gives fewer nodes or levels; where even that is not to
-// be had, smaller ones are tried. The depth limit follows from the stack
-// obtained. Only where no thread can be made at all do they run here.
+// address-space limit the stack takes a quarter of what is left of it when
+// the program starts, and the heap the rest, so that both grow with the
+// limit; where even that stack is not to be had, smaller ones are tried.
+// The depth limit follows from the stack obtained. Only where no thread can
+// be made at all do they run here.
 int main()
 {
-	static char obuf[BUFSIZ];
-	size_t n = spazio() / 4 < pilapiena ? spazio() / 4 : pilapiena;
+	static char obuf[64 * 1024];
+	size_t quarto, n, pg = pagina();
 
 	// Once the heap is exhausted, stdio could get no buffer and would
-	// write the listing a byte at a time.
+	// write the listing a byte at a time. One size on every platform:
+	// Microsoft's BUFSIZ is 512 bytes.
 	std::setvbuf(stdout, obuf, _IOFBF, sizeof obuf);
 	flussi();
-	for (; n >= pilaminima; n /= 2) {
+	quarto = spazio() / 4;
+	for (n = std::min(quarto, pilapiena); n >= pilaminima; n /= 2) {
+		n -= n % pg;
 		limite = livelli(n);
 		if (infilo(esegui, n))
 			return rc;
 	}
-	n = spazio() / 4 < pilaqui() ? spazio() / 4 : pilaqui();
-	limite = livelli(n);
+	limite = livelli(std::min(quarto, pilaqui()));
 	esegui();
 	return rc;
 }
