@@ -73,7 +73,8 @@ static DWORD WINAPI avvia(LPVOID f)
 // Only reserved: pages are committed as deep as the tree goes.
 static bool infilo(void (*f)(), size_t n)
 {
-	HANDLE t = CreateThread(nullptr, n, avvia, &f, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+	HANDLE t = CreateThread(nullptr, n, avvia, static_cast<void *>(&f),
+	                        STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
 
 	if (t == nullptr)
 		return false;
@@ -128,7 +129,8 @@ static bool infilo(void (*f)(), size_t n)
 
 	if (pthread_attr_init(&a) != 0)
 		return false;
-	ok = pthread_attr_setstacksize(&a, n) == 0 && pthread_create(&t, &a, avvia, &f) == 0;
+	ok = pthread_attr_setstacksize(&a, n) == 0 &&
+	     pthread_create(&t, &a, avvia, static_cast<void *>(&f)) == 0;
 	pthread_attr_destroy(&a);
 	if (ok)
 		pthread_join(t, nullptr);
@@ -210,7 +212,7 @@ static const long maxlivelli = 1000000;
 static const size_t perlivello = 1024;
 // Stack for the C library's own calls at the deepest level.
 static const size_t riserva = 256UL * 1024;
-static const size_t pilapiena = maxlivelli * perlivello + riserva;
+static const size_t pilapiena = (maxlivelli * perlivello) + riserva;
 static const size_t pilaminima = 64UL * 1024;
 
 static long limite = maxlivelli; // the levels the stack in use holds
@@ -256,7 +258,12 @@ static int lungo(const unsigned char *s, int n)
 
 	if (s[0] < 0xc2 || s[0] > 0xf4)
 		return 1;
-	len = s[0] < 0xe0 ? 2 : s[0] < 0xf0 ? 3 : 4;
+	if (s[0] < 0xe0)
+		len = 2;
+	else if (s[0] < 0xf0)
+		len = 3;
+	else
+		len = 4;
 	if (s[0] == 0xe0)
 		lo = 0xa0; // shorter forms are overlong
 	else if (s[0] == 0xed)

@@ -36,7 +36,7 @@ const long maxlivelli = 1000000; // the depth limit the README states
 
 struct esito {
 	string out, err;
-	int status;
+	int status = 0;
 };
 
 string leggi(const fs::path &p)
@@ -230,10 +230,10 @@ TEST(Argomenti, Ignored)
 string modello(const string &in, long nodi = LONG_MAX, long livelli = LONG_MAX)
 {
 	struct nodo {
-		long d;
-		bool l, r;
+		long d = 0;
+		bool l = false, r = false;
 		string nome;
-		int fase;
+		int fase = 0;
 	};
 	std::istringstream ss(in);
 	vector<nodo> pila;
@@ -267,7 +267,7 @@ string modello(const string &in, long nodi = LONG_MAX, long livelli = LONG_MAX)
 			vector<string> c; // the name's characters, told by their first byte
 			for (size_t i = 0; i < nome.size();) {
 				auto b = static_cast<unsigned char>(nome[i]);
-				size_t len = b < 0x80 ? 1 : b < 0xe0 ? 2 : b < 0xf0 ? 3 : 4;
+				size_t len = b < 0x80 ? 1 : 2 + (b >= 0xe0) + (b >= 0xf0);
 				c.push_back(nome.substr(i, len));
 				i += len;
 			}
@@ -373,8 +373,10 @@ TEST_P(Limiti, NoCrashAndNoShrinking)
 #ifdef EMULATED
 	GTEST_SKIP() << "ulimit would bound the emulator, not the program";
 #endif
-	string forma = GetParam();
-	long nodi = forma == "left" ? 130000 : forma == "balanced" ? 2000000 : 0;
+	const string &forma = GetParam();
+	const std::map<string, long> nodi_di = {
+	        {"tree", 0}, {"left", 130000}, {"balanced", 2000000}};
+	long nodi = nodi_di.at(forma);
 	fs::path f = nodi == 0 ? fs::path(EXAMPLES "/tree.txt") : albero(forma, nodi);
 	string in = leggi(f), tutto = modello(in);
 	long tutti = static_cast<long>(std::count(tutto.begin(), tutto.end(), '\n')) / 2;
@@ -468,7 +470,8 @@ int interrotta(const string &parte)
 	close(c);
 	close(l);
 	if (!ok) {
-		close(s);
+		if (s >= 0)
+			close(s);
 		throw std::runtime_error("no connection on loopback");
 	}
 	return s;

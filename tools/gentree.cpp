@@ -62,11 +62,11 @@ void bilanciato(long n)
 	while (!pila.empty()) {
 		long i = pila.back();
 		pila.pop_back();
-		record(2 * i + 1 < n, 2 * i + 2 < n);
-		if (2 * i + 2 < n)
-			pila.push_back(2 * i + 2);
-		if (2 * i + 1 < n)
-			pila.push_back(2 * i + 1);
+		record((2 * i) + 1 < n, (2 * i) + 2 < n);
+		if ((2 * i) + 2 < n)
+			pila.push_back((2 * i) + 2);
+		if ((2 * i) + 1 < n)
+			pila.push_back((2 * i) + 1);
 	}
 }
 

@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	if (rc != 0)
 		std::abort();
 	std::vector<char> buf(static_cast<size_t>(std::ftell(out)));
-	std::rewind(out);
+	std::fseek(out, 0, SEEK_SET);
 	if (std::fread(buf.data(), 1, buf.size(), out) != buf.size())
 		std::abort();
 	std::fclose(out);
