@@ -464,8 +464,9 @@ static void esegui()
 // address-space limit the stack takes a quarter of what is left of it when
 // the program starts, and the heap the rest, so that both grow with the
 // limit; where even that stack is not to be had, smaller ones are tried.
-// The depth limit follows from the stack obtained. Only where no thread can
-// be made at all do they run here.
+// The depth limit follows from the stack obtained. They run here only where
+// no thread can be made, or where too little is left for even the smallest
+// stack.
 int main()
 {
 	static char obuf[64 * 1024];

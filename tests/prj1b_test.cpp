@@ -430,22 +430,28 @@ TEST(Errori, UnwritableOutput)
 	}
 }
 
-// The message for a read that failed with the given reason. Under wine
-// every failed read is an EIO.
-string lettura([[maybe_unused]] const string &perche)
+// Whether err is the message for a read that failed with the given reason.
+// Windows' C runtime gives reasons of its own (wine's: Invalid argument for
+// both failures here), so there any reason will do.
+testing::AssertionResult lettura(const string &err, [[maybe_unused]] const string &perche)
 {
+	const string inizio = "prj1b: standard input: ";
 #ifdef WINDOWS
-	return "prj1b: standard input: Input/output error\n";
+	bool ok = err.size() > inizio.size() + 1 && err.compare(0, inizio.size(), inizio) == 0 &&
+	          err.back() == '\n';
 #else
-	return "prj1b: standard input: " + perche + "\n";
+	bool ok = err == inizio + perche + "\n";
 #endif
+	if (ok)
+		return testing::AssertionSuccess();
+	return testing::AssertionFailure() << "standard error: \"" << err << "\"";
 }
 
 TEST(Errori, UnreadableInput)
 {
 	esito r = esegui("/");
 	EXPECT_EQ(r.status, 1);
-	EXPECT_EQ(r.err, lettura("Is a directory"));
+	EXPECT_TRUE(lettura(r.err, "Is a directory"));
 	EXPECT_EQ(r.out, id + "0 0\n\n");
 }
 
@@ -485,7 +491,7 @@ TEST(Errori, ConnectionResetInMidTree)
 	esito r = esegui("", {}, {0, 0, nullptr, s});
 	close(s);
 	EXPECT_EQ(r.status, 1);
-	EXPECT_EQ(r.err, lettura("Connection reset by peer"));
+	EXPECT_TRUE(lettura(r.err, "Connection reset by peer"));
 	EXPECT_EQ(r.out, id + "1 1\n1 0\n0 0\n\nleft\n0 0\n\ntoor\n");
 }
 
