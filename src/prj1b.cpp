@@ -164,7 +164,8 @@ static size_t resto(size_t limite, size_t usati)
 // ulimit -v bounds every mapping, and on Linux ulimit -d the writable ones:
 // the heap and thread stacks alike. The loader and the libraries have
 // mapped a few MiB of that before main starts; what is left is the room
-// there is for the stack and the heap.
+// there is for the stack and the heap. Without /proc (or off Linux) none of
+// it is counted as taken.
 static size_t spazio()
 {
 	size_t tutto = 0, dati = 0;
