@@ -171,14 +171,15 @@ static size_t spazio()
 	size_t tutto = 0, dati = 0;
 #ifdef __linux__
 	unsigned long v[6] = {};
+	size_t pg = pagina();
 	FILE *f = std::fopen("/proc/self/statm", "r");
 
 	if (f != nullptr) {
 		// Pages: all mapped, resident, shared, text, 0, data and stack.
 		if (std::fscanf(f, "%lu %lu %lu %lu %lu %lu", &v[0], &v[1], &v[2], &v[3], &v[4],
 		                &v[5]) == 6) {
-			tutto = v[0] * pagina();
-			dati = v[5] * pagina();
+			tutto = v[0] * pg;
+			dati = v[5] * pg;
 		}
 		std::fclose(f);
 	}

@@ -60,13 +60,13 @@ void bilanciato(long n)
 {
 	std::vector<long> pila = {0};
 	while (!pila.empty()) {
-		long i = pila.back();
+		long l = (2 * pila.back()) + 1, r = l + 1;
 		pila.pop_back();
-		record((2 * i) + 1 < n, (2 * i) + 2 < n);
-		if ((2 * i) + 2 < n)
-			pila.push_back((2 * i) + 2);
-		if ((2 * i) + 1 < n)
-			pila.push_back((2 * i) + 1);
+		record(l < n, r < n);
+		if (r < n)
+			pila.push_back(r);
+		if (l < n)
+			pila.push_back(l);
 	}
 }
 
