@@ -139,17 +139,20 @@ int lancia(vector<string> args, const fs::path &in, const fs::path &out, const v
 	return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
 
-// The program, copied where any user may run it: the build folder may be
-// in root's home.
+// The program, copied once where any user may run it: the build folder may
+// be in root's home.
 string programma(const vincoli &v)
 {
 	if (!v.unico)
 		return PRJ1B;
-	fs::path p = temp("prj1b");
-	fs::copy_file(PRJ1B, p, fs::copy_options::overwrite_existing);
-	fs::permissions(cartella(),
-	                fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
-	return p;
+	static const fs::path copia = [] {
+		fs::path p = temp("prj1b");
+		fs::copy_file(PRJ1B, p, fs::copy_options::overwrite_existing);
+		fs::permissions(cartella(), fs::perms::all & ~fs::perms::group_write &
+		                                    ~fs::perms::others_write);
+		return p;
+	}();
+	return copia;
 }
 
 esito esegui(const fs::path &in, const vector<string> &args = {}, const vincoli &v = {},
