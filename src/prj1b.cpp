@@ -5,20 +5,345 @@
 // nonzero flag means the records of that subtree follow. The listing gives
 // every node a flags line in pre-order and a name line in post-order, the
 // name reversed at depths 0, 3, 6, ...
-
-// ---- Platform: everything that is not ISO C++ is here, chosen by the
-// ---- platform's own macros (_WIN32, __linux__, __GLIBC__), and nowhere else.
 //
-//	flussi()	streams in binary mode; glibc's faster stdio and malloc
-//	infilo(f, n)	runs f on a new thread with an n-byte stack
-//	spazio()	the address space the process may still map
-//	pilaqui()	the stack of the calling thread
-//	pagina()	the page size, which every stack size is a multiple of
+// The reader and the printer recurse once per level of the tree, so a deep
+// tree needs a deep stack: main runs them on a thread whose stack holds
+// maxlivelli levels, or as many as the memory limits leave room for, and
+// the depth limit follows from the stack obtained. Past it, as when the heap
+// is exhausted, reading stops with a message and what was read is listed.
+// The exit status is 0 only for a whole listing; a failed read or write is
+// named on standard error. What is not ISO C++ is at the end of the file.
 
 #ifdef _WIN32
-#ifndef _CRT_SECURE_NO_WARNINGS
 #define _CRT_SECURE_NO_WARNINGS // scanf is the input format, not an oversight
 #endif
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// The platform part, at the end of the file.
+static void flussi();                      // binary streams; glibc's faster stdio
+static bool infilo(void (*f)(), size_t n); // f on a new thread, with an n-byte stack
+static size_t spazio();                    // the address space still free to map
+static size_t pilamain();                  // the most stack the main thread may have
+static size_t pagina();                    // the page size
+
+struct treenode {
+	char stringa[50]; // at most 49 bytes and the terminating zero
+	int sinistro;
+	int destro;
+	treenode *leftPtr;
+	treenode *rightPtr;
+};
+using TREE = treenode;
+using TREEPTR = TREE *;
+
+// The deepest tree read, in levels. Deeper input is cut off with a message.
+static const long maxlivelli = 1000000;
+// Stack that one level of reading or printing may take. Generous: g++ 12 at
+// -O2 on x86-64 gives the reader a 224-byte frame and the printer a 176-byte
+// one, and sanitizer builds pad them severalfold.
+static const size_t perlivello = 1024;
+// Stack for the C library's own calls at the deepest level.
+static const size_t riserva = 256UL * 1024;
+static const size_t pilapiena = (maxlivelli * perlivello) + riserva;
+static const size_t pilaminima = 64UL * 1024;
+
+static long limite = maxlivelli; // the depth limit: the levels the stack holds
+static long livello;             // levels the reader is inside
+static bool fermo;               // set when a limit cut the tree short
+static int errin, errout;        // errno of the failed read or write, or 0
+static int rc;                   // the exit status
+
+// The levels a stack of n bytes holds, leaving room for the C library.
+static long livelli(size_t n)
+{
+	size_t r = n / 4 < riserva ? n / 4 : riserva;
+
+	n = (n - r) / perlivello;
+	return n < static_cast<size_t>(maxlivelli) ? static_cast<long>(n) : maxlivelli;
+}
+
+// True while stream f is sound. Called right after every read or write that
+// may fail, so that the first failure is noted in *err while errno still
+// names its cause: any later call may overwrite it.
+static bool sano(FILE *f, int *err)
+{
+	if (*err == 0 && std::ferror(f))
+		*err = errno != 0 ? errno : EIO;
+	return *err == 0;
+}
+
+// Bytes of the well-formed UTF-8 character that starts at s, which has n
+// bytes left; 1 for ASCII and for a byte that starts no such character.
+static int lungo(const unsigned char *s, int n)
+{
+	int len, i;
+	unsigned char lo = 0x80, hi = 0xbf;
+
+	if (s[0] < 0xc2 || s[0] > 0xf4)
+		return 1;
+	if (s[0] < 0xe0)
+		len = 2;
+	else if (s[0] < 0xf0)
+		len = 3;
+	else
+		len = 4;
+	if (s[0] == 0xe0)
+		lo = 0xa0; // shorter forms are overlong
+	else if (s[0] == 0xed)
+		hi = 0x9f; // surrogates
+	else if (s[0] == 0xf0)
+		lo = 0x90; // overlong
+	else if (s[0] == 0xf4)
+		hi = 0x8f; // past U+10FFFF
+	if (len > n || s[1] < lo || s[1] > hi)
+		return 1;
+	for (i = 2; i < len; i++)
+		if (s[i] < 0x80 || s[i] > 0xbf)
+			return 1;
+	return len;
+}
+
+// The next byte of the word being read, or EOF where the word ends.
+static int lettera()
+{
+	int c = std::getchar();
+
+	if (c == EOF)
+		sano(stdin, &errin);
+	else if (std::isspace(c)) {
+		std::ungetc(c, stdin);
+		return EOF;
+	}
+	return c;
+}
+
+// st holds the first 49 bytes of a longer word, or of one exactly that long.
+// If the word goes on, drop the rest of it, and with it the bytes of a
+// character that the cut would split.
+static void taglia(char *st)
+{
+	unsigned char w[52];
+	int c, i, n, m;
+
+	std::memcpy(w, st, 49);
+	for (m = 0; m < 3 && (c = lettera()) != EOF; m++)
+		w[49 + m] = static_cast<unsigned char>(c);
+	if (m == 0)
+		return;
+	for (i = 0; i < 49; i += n) {
+		n = lungo(w + i, 49 + m - i);
+		if (i + n > 49) {
+			std::memset(st + i, 0, 49 - i);
+			break;
+		}
+	}
+	while (lettera() != EOF)
+		;
+}
+
+// A flag, read as "%lld" reads one: whitespace (isspace) skipped, an
+// optional sign, then decimal digits up to the first byte that is not one,
+// which is left unread. As with scanf, a sign without a digit after it is
+// used up and nothing is read. Unlike scanf, which copies every digit before
+// it converts, this keeps no more digits than the value needs, so a numeral
+// of any length takes no memory and saturates. False where there was none.
+static bool numero(long long *v)
+{
+	int c, meno = 0;
+	long long n = 0;
+
+	do
+		c = std::getchar();
+	while (c != EOF && std::isspace(c));
+	if (c == '-' || c == '+') {
+		meno = c == '-';
+		c = std::getchar();
+	}
+	if (c < '0' || c > '9') {
+		if (c != EOF)
+			std::ungetc(c, stdin);
+		return false;
+	}
+	for (; c >= '0' && c <= '9'; c = std::getchar())
+		if (n <= INT_MAX)
+			n = n * 10 + (c - '0');
+	if (c != EOF)
+		std::ungetc(c, stdin);
+	*v = meno ? -n : n;
+	return true;
+}
+
+// A flag outside 32 bits keeps its sign and stays nonzero.
+static int satura(long long v)
+{
+	if (v > INT_MAX)
+		return INT_MAX;
+	if (v < INT_MIN)
+		return INT_MIN;
+	return static_cast<int>(v);
+}
+
+// Reads one record into *radice, then the subtrees it promises. A read that
+// fails ends the input there: what is still due reads as at end of input.
+static void creaalbero(TREEPTR *radice)
+{
+	long long s = 0, d = 0;
+	char st[50] = {};
+	bool nome;
+
+	if (fermo)
+		return;
+	if (livello == limite) {
+		std::printf("albero troppo profondo\n");
+		fermo = true;
+		return;
+	}
+	if (*radice == nullptr) {
+		*radice = static_cast<TREEPTR>(std::malloc(sizeof(TREE)));
+		if (*radice == nullptr) {
+			std::printf("niente memoria\n");
+			fermo = true;
+			return;
+		}
+		(*radice)->leftPtr = nullptr;
+		(*radice)->rightPtr = nullptr;
+	}
+	if (sano(stdin, &errin) && numero(&s) && sano(stdin, &errin))
+		numero(&d);
+	(*radice)->sinistro = satura(s);
+	(*radice)->destro = satura(d);
+	// "%49s" ends st at st[49] only when it read 49 bytes. Marked there,
+	// not looked for in the name, which may hold zero bytes.
+	st[49] = 1;
+	nome = sano(stdin, &errin) && std::scanf("%49s", st) == 1;
+	if (sano(stdin, &errin) && nome && st[49] == '\0')
+		taglia(st);
+	st[49] = '\0';
+	std::memcpy((*radice)->stringa, st, sizeof st);
+	livello++;
+	if (s != 0)
+		creaalbero(&(*radice)->leftPtr);
+	if (d != 0)
+		creaalbero(&(*radice)->rightPtr);
+	livello--;
+}
+
+// Reverse the k bytes of st1 into st2 character by character, so that a
+// multi-byte character keeps its bytes in order.
+static void rovescia(const char *st1, char *st2, int k)
+{
+	const auto *s = reinterpret_cast<const unsigned char *>(st1);
+	int i = 0, j, n;
+
+	while (i < k) {
+		n = lungo(s + i, k - i);
+		for (j = 0; j < n; j++)
+			st2[k - i - n + j] = st1[i + j];
+		i += n;
+	}
+}
+
+// Once a write has failed, nothing more is formatted.
+static void printalbero(TREEPTR radice, int conta)
+{
+	char st1[50] = {}, st2[50] = {};
+	bool rovescio = conta % 3 == 0;
+
+	if (radice == nullptr || !sano(stdout, &errout))
+		return;
+	if (rovescio) {
+		// The reader ends every stringa within its 50 bytes, so it fits.
+		std::sprintf(st1, "%s", radice->stringa);
+		rovescia(st1, st2, static_cast<int>(std::strlen(st1)));
+	}
+	std::printf("%d %d\n", radice->sinistro, radice->destro);
+	printalbero(radice->leftPtr, conta + 1);
+	printalbero(radice->rightPtr, conta + 1);
+	if (sano(stdout, &errout))
+		std::printf("%s\n", rovescio ? st2 : radice->stringa);
+}
+
+// The three stages: read the tree, write the identification block, list
+// the tree. Then name what failed on standard error. The exit status is 0
+// only when the whole tree was read and listed.
+static void esegui()
+{
+	int dist = 0;
+	TREEPTR Alb = nullptr;
+
+	fermo = false;
+	livello = 0;
+	errin = errout = 0;
+	creaalbero(&Alb);
+	sano(stdin, &errin); // the last word on input: no failed read passes
+	std::printf("Tavrel Onbek\nRuvis Melqard\n");
+	std::printf("%02d\n%02d\n%04d\n%s\n", 7, 12, 2026, "tavrel.onbek@example.org");
+	printalbero(Alb, dist);
+	if (sano(stdout, &errout))
+		std::fflush(stdout); // a failure sets the error indicator
+	sano(stdout, &errout);
+	if (errin != 0)
+		std::fprintf(stderr, "prj1b: standard input: %s\n", std::strerror(errin));
+	if (errout != 0)
+		std::fprintf(stderr, "prj1b: standard output: %s\n", std::strerror(errout));
+	rc = fermo || errin != 0 || errout != 0 ? 1 : 0;
+}
+
+// Makes the main thread's stack n bytes deeper than here, now: under an
+// address-space limit the heap may take the room later, and a stack that
+// cannot grow ends the program by SIGSEGV.
+static void tocca(size_t n)
+{
+	volatile char b[4096];
+
+	b[0] = 0;
+	if (n > sizeof b)
+		tocca(n - sizeof b);
+	b[sizeof b - 1] = b[0]; // after the call, so that the call is no jump
+}
+
+// The stack is a quarter of the address space left when the program
+// starts, and the heap has the rest, so that both grow with a limit; where
+// that stack is not to be had, smaller ones are tried. The stages run on
+// the main thread only where no thread can be made, or where too little is
+// left for even the smallest stack.
+int main()
+{
+	static char obuf[64 * 1024];
+	size_t quarto, n, pg = pagina();
+
+	// For speed: once the heap is exhausted, stdio could get no buffer and
+	// would write the listing a byte at a time; and Microsoft's BUFSIZ is
+	// 512 bytes.
+	std::setvbuf(stdout, obuf, _IOFBF, sizeof obuf);
+	flussi();
+	quarto = spazio() / 4;
+	for (n = std::min(quarto, pilapiena); n >= pilaminima; n /= 2) {
+		n -= n % pg;
+		limite = livelli(n);
+		if (infilo(esegui, n))
+			return rc;
+	}
+	limite = livelli(std::min(quarto, pilamain()));
+	if (quarto < SIZE_MAX / 4)
+		tocca(static_cast<size_t>(limite) * perlivello);
+	esegui();
+	return rc;
+}
+
+// ---- The platform part: all that is not ISO C++, chosen by the platform's
+// ---- own macros (_WIN32, __linux__, __GLIBC__), and nowhere else.
+
+#ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -35,16 +360,6 @@
 #include <stdio_ext.h>
 #endif
 
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <climits>
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
 static void flussi()
 {
 #ifdef _WIN32
@@ -54,11 +369,13 @@ static void flussi()
 	_setmode(_fileno(stderr), _O_BINARY);
 #endif
 #ifdef __GLIBC__
-	// One thread at a time uses the streams; spare stdio its locking.
+	// For speed alone. One thread at a time uses the streams: spare stdio
+	// its locking.
 	__fsetlocking(stdin, FSETLOCKING_BYCALLER);
 	__fsetlocking(stdout, FSETLOCKING_BYCALLER);
-	// Keep the nodes in the main heap: a thread's own arena grows by many
-	// small mappings, which costs the kernel time on a big tree.
+	// For speed alone: keep the nodes in the main heap. A thread's own
+	// arena grows by many small mappings, which costs the kernel time on a
+	// big tree.
 	mallopt(M_ARENA_MAX, 1);
 #endif
 }
@@ -95,7 +412,7 @@ static size_t spazio()
 }
 
 // From here down to the base of the reservation the linker asked for.
-static size_t pilaqui()
+static size_t pilamain()
 {
 	MEMORY_BASIC_INFORMATION m = {};
 	char qui = 0;
@@ -137,6 +454,7 @@ static bool infilo(void (*f)(), size_t n)
 	return ok;
 }
 
+// The soft limit on a resource, or n where that is lower or there is none.
 static size_t limitato(int risorsa, size_t n)
 {
 	struct rlimit r = {};
@@ -154,11 +472,11 @@ static size_t pagina()
 }
 
 // What is left of a limit once `usati` bytes of it are taken.
-static size_t resto(size_t limite, size_t usati)
+static size_t resto(size_t tetto, size_t usati)
 {
-	if (limite == SIZE_MAX)
+	if (tetto == SIZE_MAX)
 		return SIZE_MAX;
-	return limite > usati ? limite - usati : 0;
+	return tetto > usati ? tetto - usati : 0;
 }
 
 // ulimit -v bounds every mapping, and on Linux ulimit -d the writable ones:
@@ -188,305 +506,9 @@ static size_t spazio()
 	                resto(limitato(RLIMIT_DATA, SIZE_MAX), dati));
 }
 
-static size_t pilaqui()
+// The main thread's stack may grow to the soft limit, ulimit -s.
+static size_t pilamain()
 {
 	return limitato(RLIMIT_STACK, SIZE_MAX);
 }
 #endif
-
-// ---- End of the platform part.
-
-struct treenode {
-	char stringa[50]; // at most 49 bytes and the terminating zero
-	int sinistro;
-	int destro;
-	treenode *leftPtr;
-	treenode *rightPtr;
-};
-using TREE = treenode;
-using TREEPTR = TREE *;
-
-// The deepest tree read, in levels. Deeper input is cut off with a message.
-static const long maxlivelli = 1000000;
-// Stack that one level of reading or printing may take. Generous: in a
-// release build g++ 12 gives the reader a 224-byte frame and the printer a
-// 176-byte one, and sanitizer builds pad them severalfold.
-static const size_t perlivello = 1024;
-// Stack for the C library's own calls at the deepest level.
-static const size_t riserva = 256UL * 1024;
-static const size_t pilapiena = (maxlivelli * perlivello) + riserva;
-static const size_t pilaminima = 64UL * 1024;
-
-static long limite = maxlivelli; // the levels the stack in use holds
-static long livello;             // levels the reader is inside
-static bool fermo;               // set when a limit cut the tree short
-static int errin, errout;        // errno of the failed read or write, or 0
-static int rc;                   // the exit status
-
-// The levels a stack of n bytes holds, leaving room for the C library.
-static long livelli(size_t n)
-{
-	size_t r = n / 4 < riserva ? n / 4 : riserva;
-
-	n = (n - r) / perlivello;
-	return n < static_cast<size_t>(maxlivelli) ? static_cast<long>(n) : maxlivelli;
-}
-
-// Notes a failed read at once, while errno still names its cause: any
-// later call may overwrite it. From then on the input counts as ended.
-// True while reading may go on.
-static bool leggibile()
-{
-	if (errin == 0 && std::ferror(stdin))
-		errin = errno != 0 ? errno : EIO;
-	return errin == 0;
-}
-
-// The same for standard output: once a write has failed, nothing more is
-// formatted.
-static bool scrivibile()
-{
-	if (errout == 0 && std::ferror(stdout))
-		errout = errno != 0 ? errno : EIO;
-	return errout == 0;
-}
-
-// Bytes of the well-formed UTF-8 character that starts at s, which has n
-// bytes left; 1 for ASCII and for a byte that starts no such character.
-static int lungo(const unsigned char *s, int n)
-{
-	int len, i;
-	unsigned char lo = 0x80, hi = 0xbf;
-
-	if (s[0] < 0xc2 || s[0] > 0xf4)
-		return 1;
-	if (s[0] < 0xe0)
-		len = 2;
-	else if (s[0] < 0xf0)
-		len = 3;
-	else
-		len = 4;
-	if (s[0] == 0xe0)
-		lo = 0xa0; // shorter forms are overlong
-	else if (s[0] == 0xed)
-		hi = 0x9f; // surrogates
-	else if (s[0] == 0xf0)
-		lo = 0x90; // overlong
-	else if (s[0] == 0xf4)
-		hi = 0x8f; // past U+10FFFF
-	if (len > n || s[1] < lo || s[1] > hi)
-		return 1;
-	for (i = 2; i < len; i++)
-		if (s[i] < 0x80 || s[i] > 0xbf)
-			return 1;
-	return len;
-}
-
-// The next byte of the word being read, or EOF where the word ends.
-static int parola()
-{
-	int c = std::getchar();
-
-	if (c == EOF)
-		leggibile();
-	else if (std::isspace(c)) {
-		std::ungetc(c, stdin);
-		return EOF;
-	}
-	return c;
-}
-
-// st holds the first 49 bytes of a longer word, or of one exactly that long.
-// If the word goes on, drop the rest of it, and with it the bytes of a
-// character that the cut would split.
-static void taglia(char *st)
-{
-	unsigned char w[52];
-	int c, i, n, m;
-
-	std::memcpy(w, st, 49);
-	for (m = 0; m < 3 && (c = parola()) != EOF; m++)
-		w[49 + m] = static_cast<unsigned char>(c);
-	if (m == 0)
-		return;
-	for (i = 0; i < 49; i += n) {
-		n = lungo(w + i, 49 + m - i);
-		if (i + n > 49) {
-			std::memset(st + i, 0, 49 - i);
-			break;
-		}
-	}
-	while (parola() != EOF)
-		;
-}
-
-// A flag, read as "%lld" reads one: blanks skipped, an optional sign, then
-// decimal digits up to the first byte that is not one, which is left
-// unread. As with scanf, a sign without a digit after it is used up and
-// nothing is read. Unlike scanf, which copies every digit before it
-// converts, this keeps no more digits than the value needs, so a numeral of
-// any length takes no memory and saturates. False where there was none.
-static bool numero(long long *v)
-{
-	int c, meno = 0;
-	long long n = 0;
-
-	do
-		c = std::getchar();
-	while (c != EOF && std::isspace(c));
-	if (c == '-' || c == '+') {
-		meno = c == '-';
-		c = std::getchar();
-	}
-	if (c < '0' || c > '9') {
-		if (c != EOF)
-			std::ungetc(c, stdin);
-		return false;
-	}
-	for (; c >= '0' && c <= '9'; c = std::getchar())
-		if (n <= INT_MAX)
-			n = n * 10 + (c - '0');
-	if (c != EOF)
-		std::ungetc(c, stdin);
-	*v = meno ? -n : n;
-	return true;
-}
-
-// A flag outside 32 bits keeps its sign and stays nonzero.
-static int satura(long long v)
-{
-	if (v > INT_MAX)
-		return INT_MAX;
-	if (v < INT_MIN)
-		return INT_MIN;
-	return static_cast<int>(v);
-}
-
-static void creaalbero(TREEPTR *radice)
-{
-	long long s = 0, d = 0;
-	char st[50] = {};
-
-	if (fermo)
-		return;
-	if (livello == limite) {
-		std::printf("albero troppo profondo\n");
-		fermo = true;
-		return;
-	}
-	if (*radice == nullptr) {
-		*radice = static_cast<TREEPTR>(std::malloc(sizeof(TREE)));
-		if (*radice == nullptr) {
-			std::printf("niente memoria\n");
-			fermo = true;
-			return;
-		}
-		(*radice)->leftPtr = nullptr;
-		(*radice)->rightPtr = nullptr;
-	}
-	if (leggibile() && numero(&s) && leggibile())
-		numero(&d);
-	(*radice)->sinistro = satura(s);
-	(*radice)->destro = satura(d);
-	// "%49s" ends st at st[49] only when it read 49 bytes. Marked there,
-	// not looked for in the name, which may hold zero bytes.
-	st[49] = 1;
-	if (leggibile() && std::scanf("%49s", st) == 1 && leggibile() && st[49] == '\0')
-		taglia(st);
-	st[49] = '\0';
-	std::memcpy((*radice)->stringa, st, sizeof st);
-	livello++;
-	if (s != 0)
-		creaalbero(&(*radice)->leftPtr);
-	if (d != 0)
-		creaalbero(&(*radice)->rightPtr);
-	livello--;
-}
-
-// Reverse the k bytes of st1 into st2 character by character, so that a
-// multi-byte character keeps its bytes in order.
-static void rovescia(const char *st1, char *st2, int k)
-{
-	const auto *s = reinterpret_cast<const unsigned char *>(st1);
-	int i = 0, j, n;
-
-	while (i < k) {
-		n = lungo(s + i, k - i);
-		for (j = 0; j < n; j++)
-			st2[k - i - n + j] = st1[i + j];
-		i += n;
-	}
-}
-
-static void printalbero(TREEPTR radice, int conta)
-{
-	char st1[50] = {}, st2[50] = {};
-	bool rovescio = conta % 3 == 0;
-
-	if (radice == nullptr || !scrivibile())
-		return;
-	if (rovescio) {
-		// The reader ends every stringa within its 50 bytes, so it fits.
-		std::sprintf(st1, "%s", radice->stringa);
-		rovescia(st1, st2, static_cast<int>(std::strlen(st1)));
-	}
-	std::printf("%d %d\n", radice->sinistro, radice->destro);
-	printalbero(radice->leftPtr, conta + 1);
-	printalbero(radice->rightPtr, conta + 1);
-	if (scrivibile())
-		std::printf("%s\n", rovescio ? st2 : radice->stringa);
-}
-
-// The three stages: read the tree, write the identification block, list
-// the tree. Then name what failed on standard error. The exit status is 0
-// only when the whole tree was read and listed.
-static void esegui()
-{
-	int dist = 0;
-	TREEPTR Alb = nullptr;
-
-	fermo = false;
-	livello = 0;
-	errin = errout = 0;
-	creaalbero(&Alb);
-	std::printf("Tavrel Onbek\nRuvis Melqard\n");
-	std::printf("%02d\n%02d\n%04d\n%s\n", 7, 12, 2026, "tavrel.onbek@example.org");
-	printalbero(Alb, dist);
-	if (scrivibile() && std::fflush(stdout) == EOF)
-		errout = errno != 0 ? errno : EIO;
-	if (errin != 0)
-		std::fprintf(stderr, "prj1b: standard input: %s\n", std::strerror(errin));
-	if (errout != 0)
-		std::fprintf(stderr, "prj1b: standard output: %s\n", std::strerror(errout));
-	rc = fermo || errin != 0 || errout != 0 ? 1 : 0;
-}
-
-// The reader and the printer recurse once per level, so they run on a
-// thread of their own with a stack for maxlivelli levels. Under an
-// address-space limit the stack takes a quarter of what is left of it when
-// the program starts, and the heap the rest, so that both grow with the
-// limit; where even that stack is not to be had, smaller ones are tried.
-// The depth limit follows from the stack obtained. They run here only where
-// no thread can be made, or where too little is left for even the smallest
-// stack.
-int main()
-{
-	static char obuf[64 * 1024];
-	size_t quarto, n, pg = pagina();
-
-	// Once the heap is exhausted, stdio could get no buffer and would
-	// write the listing a byte at a time. One size on every platform:
-	// Microsoft's BUFSIZ is 512 bytes.
-	std::setvbuf(stdout, obuf, _IOFBF, sizeof obuf);
-	flussi();
-	quarto = spazio() / 4;
-	for (n = std::min(quarto, pilapiena); n >= pilaminima; n /= 2) {
-		n -= n % pg;
-		limite = livelli(n);
-		if (infilo(esegui, n))
-			return rc;
-	}
-	limite = livelli(std::min(quarto, pilaqui()));
-	esegui();
-	return rc;
-}

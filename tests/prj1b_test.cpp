@@ -335,15 +335,28 @@ long tagliato(const esito &r, const string &in, std::map<long, string> &modelli)
 	return r.status == 1 ? k : -1;
 }
 
+// The nodes listed by a run that must give the whole listing with status 0
+// or one cut short by a limit; never a signal. modelli[-1] is the whole.
+long listati(const esito &r, const string &in, std::map<long, string> &modelli)
+{
+	if (!modelli.count(-1))
+		modelli[-1] = modello(in);
+	if (r.status == 0 && uguale(r.out, id + modelli[-1]))
+		return static_cast<long>(std::count(r.out.begin(), r.out.end(), '\n') - 6) / 2;
+	return tagliato(r, in, modelli);
+}
+
 // Where no thread can be made, the stages run on the main thread, as deep
 // as its stack limit lets them: 8 MiB cuts the chain short, and unlimited
-// is cut by maxlivelli alone. Never a signal.
+// is cut by maxlivelli alone. Under an address-space limit, a tree that
+// fills the heap before it goes deep must find its stack still there.
+// Never a signal.
 TEST(Profondo, WithoutAThread)
 {
 	std::map<long, string> modelli;
 	string in = profondo();
 	fs::path f = scrivi("deep", in);
-	const rlim_t pile[] = {8UL << 20, RLIM_INFINITY};
+	const rlim_t mib = 1 << 20, pile[] = {8 * mib, RLIM_INFINITY};
 
 #ifdef EMULATED
 	GTEST_SKIP() << "the emulator makes threads of its own";
@@ -361,6 +374,18 @@ TEST(Profondo, WithoutAThread)
 		// A thread would have had the stack for all maxlivelli levels.
 		EXPECT_TRUE(pila == RLIM_INFINITY ? k == maxlivelli : k > 1000 && k < maxlivelli)
 		        << k;
+	}
+	for (long nodi : {100000L, 480000L}) {
+		string pieno = "1 1 root\n" + leggi(albero("balanced", nodi)) +
+		               leggi(albero("left", 3000));
+		fs::path g = scrivi("full", pieno);
+		std::map<long, string> suoi;
+		for (rlim_t as : {16 * mib, 64 * mib}) {
+			SCOPED_TRACE(testing::Message()
+			             << "ulimit -u 1 -s 8192 -v " << (as >> 10) << ", " << nodi
+			             << " nodes, then 3,000 levels");
+			listati(esegui(g, {}, {as, 8 * mib, nullptr, -1, true}), pieno, suoi);
+		}
 	}
 }
 
@@ -381,9 +406,10 @@ TEST_P(Limiti, NoCrashAndNoShrinking)
 	        {"tree", 0}, {"left", 130000}, {"balanced", 2000000}};
 	long nodi = nodi_di.at(forma);
 	fs::path f = nodi == 0 ? fs::path(EXAMPLES "/tree.txt") : albero(forma, nodi);
-	string in = leggi(f), tutto = modello(in);
-	long tutti = static_cast<long>(std::count(tutto.begin(), tutto.end(), '\n')) / 2;
-	std::map<long, string> modelli;
+	string in = leggi(f);
+	std::map<long, string> modelli = {{-1, modello(in)}};
+	long tutti =
+	        static_cast<long>(std::count(modelli[-1].begin(), modelli[-1].end(), '\n')) / 2;
 	const rlim_t kib = 1024, mib = kib * kib, mai = RLIM_INFINITY;
 
 	for (rlim_t pila : {16 * kib, 8 * mib, mai}) {
@@ -395,9 +421,7 @@ TEST_P(Limiti, NoCrashAndNoShrinking)
 				continue; // the program cannot even start
 			SCOPED_TRACE(testing::Message() << forma << ", ulimit -s " << pila / kib
 			                                << " -v " << as / kib);
-			long k = r.status == 0 && uguale(r.out, id + tutto)
-			                 ? tutti
-			                 : tagliato(r, in, modelli);
+			long k = listati(r, in, modelli);
 			EXPECT_GE(k, prima);
 			// Only a limit on the address space may cut a big tree short.
 			EXPECT_TRUE(k == tutti || (nodi != 0 && as != mai));
@@ -486,16 +510,32 @@ int interrotta(const string &parte)
 	return s;
 }
 
-// Standard input is a connection reset in mid-tree: what had arrived is
-// listed, the promised subtrees as empty leaves.
-TEST(Errori, ConnectionResetInMidTree)
+// Standard input is a connection reset after each byte of inputs whose
+// trees end with their last byte: what had arrived is listed as the same
+// bytes are from a file, the promised subtrees as empty leaves, and the
+// failure is named. Only the whole input, its last name ended, gives 0.
+TEST(Errori, ConnectionResetAfterEveryByte)
 {
-	int s = interrotta("1 1 root\n1 0 left\n");
-	esito r = esegui("", {}, {0, 0, nullptr, s});
-	close(s);
-	EXPECT_EQ(r.status, 1);
-	EXPECT_TRUE(lettura(r.err, "Connection reset by peer"));
-	EXPECT_EQ(r.out, id + "1 1\n1 0\n0 0\n\nleft\n0 0\n\ntoor\n");
+	for (const char *caso : {"both-children", "signs", "flag-cut", "name-50"}) {
+		string in = leggi(fs::path(CASES) / (string(caso) + ".txt"));
+		for (size_t k = 0; k <= in.size(); k++) {
+			SCOPED_TRACE(testing::Message()
+			             << caso << ", reset after " << k << " bytes");
+			esito file = esegui(scrivi("prefix", in.substr(0, k)));
+			int s = interrotta(in.substr(0, k));
+			esito r = esegui("", {}, {0, 0, nullptr, s});
+			close(s);
+			EXPECT_EQ(file.status, 0);
+			EXPECT_EQ(r.out, file.out);
+			if (k < in.size()) {
+				EXPECT_EQ(r.status, 1);
+				EXPECT_TRUE(lettura(r.err, "Connection reset by peer"));
+			} else {
+				EXPECT_EQ(r.status, 0);
+				EXPECT_EQ(r.err, "");
+			}
+		}
+	}
 }
 
 // Random trees against a model: the generator knows where each character
