@@ -1,8 +1,6 @@
-# Linux on i686 with Debian's cross g++, run under qemu-user. Linked
-# statically: no sysroot is needed to run it, and qemu 7.2 runs the first
-# thread of a dynamically linked i686 program into an endless loop.
-set(CMAKE_SYSTEM_NAME Linux)
+# Linux on i686. Static linking matters here beyond the sysroot: qemu 7.2
+# runs the first thread of a dynamically linked i686 program into an
+# endless loop.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_CXX_COMPILER i686-linux-gnu-g++)
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-gnu.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386)

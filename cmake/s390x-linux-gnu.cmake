@@ -1,8 +1,3 @@
-# Linux on s390x with Debian's cross g++, run under qemu-user. Linked
-# statically: no sysroot is needed to run it, and qemu 7.2 runs the first
-# thread of a dynamically linked i686 program into an endless loop.
-set(CMAKE_SYSTEM_NAME Linux)
+# Linux on s390x, big-endian.
 set(CMAKE_SYSTEM_PROCESSOR s390x)
-set(CMAKE_CXX_COMPILER s390x-linux-gnu-g++)
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-s390x)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-gnu.cmake)

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Builds the Debian package, checks it as a Debian maintainer would (lintian,
-# every tag counted, and hardening-check), installs it, runs the installed
-# prj1b on an example, then removes the package again. Needs root.
+# Builds the Debian package and checks it as a Debian maintainer would:
+# lintian, every tag counted, and hardening-check. tests/readme.sh installs
+# it and runs it, as the README says.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -24,10 +24,4 @@ for what in 'Position Independent Executable' 'Stack protected' 'Fortify Source 
 	grep -q "^ $what: yes" "$dir/report" || { echo "package: $what: not yes" >&2; exit 1; }
 done
 rm -rf "$dir"
-dpkg -i "$deb"
-trap 'dpkg -r prj1b >/dev/null' EXIT
-
-/usr/bin/prj1b < examples/tree.txt > build/release/installed.out
-cmp build/release/installed.out examples/tree.out
-test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz
-echo "package: no lintian tag, hardened; installed prj1b lists examples/tree.txt as expected"
+echo "package: no lintian tag, and hardened"

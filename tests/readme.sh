@@ -27,6 +27,7 @@ p=$work/prefix
 "$p/bin/prj1b" <examples/tree.txt | cmp - examples/tree.out
 test -s "$p/share/man/man1/prj1b.1.gz" && test -s "$p/share/doc/prj1b/copyright"
 /usr/bin/prj1b <examples/tree.txt | cmp - examples/tree.out
+test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz
 build/release/gentree balanced 7 | build/release/prj1b >/dev/null
 if [ $# -gt 0 ]; then
 	cmp "$1" build/release/prj1b_*.deb

@@ -17,7 +17,7 @@
 namespace {
 
 // Seeded in main: the same seed gives the same tree, on purpose.
-std::mt19937_64 rng; // NOLINT(cert-err58-cpp,cert-msc32-c,cert-msc51-cpp)
+std::mt19937_64 rng; // NOLINT(cert-err58-cpp,cert-msc51-cpp)
 std::string buf;
 
 long tra(long a, long b)
