@@ -296,13 +296,14 @@ TEST(Profondo, ChainsToTheLimitAreListedInFull)
 	}
 }
 
-// A chain one level past the limit whose every node also promises a right
-// subtree: once the limit has cut the tree, none of them may be read.
+// gentree's chain, one level past the limit, whose every node also promises
+// a right subtree: once the limit has cut the tree, none of them may be read.
 string profondo()
 {
-	string in;
-	for (long i = 0; i < maxlivelli + 2; i++)
-		in += "1 1 n\n";
+	string in = leggi(albero("left", maxlivelli + 2)); // every line ends in a newline
+	for (size_t i = 0; i < in.size(); i = in.find('\n', i) + 1)
+		if (in.compare(i, 4, "1 0 ") == 0)
+			in[i + 2] = '1';
 	for (long i = 0; i < 10; i++)
 		in += "0 0 r\n";
 	return in;
