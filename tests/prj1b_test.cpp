@@ -230,8 +230,35 @@ TEST(Argomenti, Ignored)
 	EXPECT_EQ(r.out, leggi(EXAMPLES "/tree.out"));
 }
 
-// The listing of a well-formed input of short names, had reading stopped at
-// `nodi` nodes or `livelli` levels. Iterative, so a chain of any depth fits.
+// The characters of a name, as the listing reverses them: a well-formed
+// UTF-8 sequence (Unicode's table 3-7) is one, and every other byte is one
+// of its own.
+vector<string> caratteri(const string &s)
+{
+	vector<string> v;
+	auto b = [&](size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0U; };
+	for (size_t i = 0, n; i < s.size(); i += n) {
+		unsigned c = b(i),
+		         lo = c == 0xe0   ? 0xa0
+		              : c == 0xf0 ? 0x90
+		                          : 0x80,
+		         hi = c == 0xed   ? 0x9f
+		              : c == 0xf4 ? 0x8f
+		                          : 0xbf;
+		n = c < 0xc2 || c > 0xf4 ? 1 : c < 0xe0 ? 2 : c < 0xf0 ? 3 : 4;
+		bool ok = n == 1 || (b(i + 1) >= lo && b(i + 1) <= hi);
+		for (size_t k = 2; k < n; k++)
+			ok = ok && b(i + k) >= 0x80 && b(i + k) <= 0xbf;
+		n = ok ? n : 1;
+		v.push_back(s.substr(i, n));
+	}
+	return v;
+}
+
+// The listing of a well-formed input, had reading stopped at `nodi` nodes
+// or `livelli` levels: flags saturated to 32 bits; names cut to the
+// characters that fit whole in 49 bytes, ended by a zero byte, and reversed
+// at depths 0, 3, 6, ... Iterative, so a chain of any depth fits.
 string modello(const string &in, long nodi = LONG_MAX, long livelli = LONG_MAX)
 {
 	struct nodo {
@@ -250,10 +277,18 @@ string modello(const string &in, long nodi = LONG_MAX, long livelli = LONG_MAX)
 			fermo = true;
 			return;
 		}
-		long l = 0, r = 0;
-		string nome;
-		ss >> l >> r >> nome;
+		long long l = 0, r = 0;
+		string parola, nome;
+		ss >> l >> r >> parola;
 		letti++;
+		for (const string &c : caratteri(parola))
+			if ((nome += c).size() > 49) {
+				nome.resize(nome.size() - c.size());
+				break;
+			}
+		nome = nome.substr(0, nome.find('\0'));
+		l = std::clamp<long long>(l, INT_MIN, INT_MAX);
+		r = std::clamp<long long>(r, INT_MIN, INT_MAX);
 		out += std::to_string(l) + " " + std::to_string(r) + "\n";
 		pila.push_back({d, l != 0, r != 0, nome, 0});
 	};
@@ -269,13 +304,7 @@ string modello(const string &in, long nodi = LONG_MAX, long livelli = LONG_MAX)
 		}
 		string nome = n.nome;
 		if (d % 3 == 0) {
-			vector<string> c; // the name's characters, told by their first byte
-			for (size_t i = 0; i < nome.size();) {
-				auto b = static_cast<unsigned char>(nome[i]);
-				size_t len = b < 0x80 ? 1 : 2 + (b >= 0xe0) + (b >= 0xf0);
-				c.push_back(nome.substr(i, len));
-				i += len;
-			}
+			vector<string> c = caratteri(nome);
 			nome.clear();
 			for (auto i = c.rbegin(); i != c.rend(); ++i)
 				nome += *i;
@@ -543,8 +572,8 @@ TEST(Errori, ConnectionResetAfterEveryByte)
 	}
 }
 
-// Random trees against a model: the generator knows where each character
-// of a name begins, so it cuts and reverses names without decoding them.
+// Random trees of every kind of flag, whitespace and name, ill-formed UTF-8
+// and words past 49 bytes included.
 struct casuale {
 	std::mt19937 rng;
 	string in;
@@ -559,63 +588,42 @@ struct casuale {
 		return vector<string>{" ", "\n", "\t", "\r\n", " \v ", "\f"}[tra(0, 5)];
 	}
 
-	// A flag token and the value the listing shows for it.
-	std::pair<string, long> flag(bool figlio)
+	string flag(bool figlio)
 	{
 		if (!figlio)
-			return {vector<string>{"0", "-0", "+0", "000"}[tra(0, 3)], 0};
-		long v = tra(-2147483647 - 1, 2147483647);
+			return vector<string>{"0", "-0", "+0", "000"}[tra(0, 3)];
+		int v = tra(-2147483647 - 1, 2147483647);
 		switch (tra(0, 3)) {
-		case 0: return {"99999999999", 2147483647};
-		case 1: return {"-4294967296", -2147483648};
-		case 2: v = tra(1, 9); return {"+0" + std::to_string(v), v};
-		default: v = v == 0 ? 1 : v; return {std::to_string(v), v};
+		case 0: return "99999999999";
+		case 1: return "-4294967296";
+		case 2: return "+0" + std::to_string(tra(1, 9));
+		default: return std::to_string(v == 0 ? 1 : v);
 		}
 	}
 
-	string nodo(int d)
+	void nodo(int d)
 	{
-		// Characters a name is made of; the last piece is ill-formed UTF-8, a character per
-		// byte.
-		static const vector<vector<string>> pezzi = {{"a"},
-		                                             {"Z"},
-		                                             {"7"},
-		                                             {"-"},
-		                                             {"\xc3\xa9"},
-		                                             {"\xe2\x82\xac"},
-		                                             {"\xf0\x9f\x98\x80"},
-		                                             {"\x80"},
-		                                             {"\xff"},
-		                                             {"\xc0"},
-		                                             {"\xe2", "\x82", "x"}};
+		static const vector<string> pezzi = {"a",
+		                                     "Z",
+		                                     "7",
+		                                     "-",
+		                                     "\xc3\xa9",
+		                                     "\xe2\x82\xac",
+		                                     "\xf0\x9f\x98\x80",
+		                                     "\x80",
+		                                     "\xff",
+		                                     "\xc0",
+		                                     "\xe2\x82x"};
 		bool l = d < 9 && tra(0, 9) < 5, r = d < 9 && tra(0, 9) < 5;
-		auto [lt, lv] = flag(l);
-		auto [rt, rv] = flag(r);
-		vector<string> nome, tenuti;
-		string parola, tenuto;
+		string parola;
 		size_t voglio = tra(0, 4) == 0 ? tra(45, 120) : tra(1, 49);
 		while (parola.size() < voglio)
-			for (const string &c : pezzi[tra(0, static_cast<int>(pezzi.size()) - 1)]) {
-				nome.push_back(c);
-				parola += c;
-			}
-		for (const string &c : nome) {
-			if (tenuto.size() + c.size() > 49)
-				break;
-			tenuto += c;
-			tenuti.push_back(c);
-		}
-		in += lt + sep() + rt + sep() + parola + sep();
-		string s = std::to_string(lv) + " " + std::to_string(rv) + "\n";
+			parola += pezzi[tra(0, static_cast<int>(pezzi.size()) - 1)];
+		in += flag(l) + sep() + flag(r) + sep() + parola + sep();
 		if (l)
-			s += nodo(d + 1);
+			nodo(d + 1);
 		if (r)
-			s += nodo(d + 1);
-		if (d % 3 == 0)
-			std::reverse(tenuti.begin(), tenuti.end());
-		for (const string &c : tenuti)
-			s += c;
-		return s + "\n";
+			nodo(d + 1);
 	}
 };
 
@@ -628,7 +636,8 @@ TEST(Proprieta, RandomTreesMatchTheModel)
 #endif
 	for (unsigned seme = 1; seme <= semi; seme++) {
 		casuale m{std::mt19937(seme), ""};
-		string want = id + m.nodo(0);
+		m.nodo(0);
+		string want = id + modello(m.in);
 		m.in += "5 5 unread";
 		esito r = esegui(scrivi("random", m.in));
 		ASSERT_EQ(r.status, 0) << "seed " << seme << ": " << r.err << r.out.substr(0, 200);
