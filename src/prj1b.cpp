@@ -29,7 +29,7 @@
 #include <cstring>
 
 // The platform part, at the end of the file.
-static void flussi();                      // binary streams; glibc's faster stdio
+static void flussi();                      // binary streams; glibc's faster stdio, malloc
 static bool infilo(void (*f)(), size_t n); // f on a new thread, with an n-byte stack
 static size_t spazio();                    // the address space still free to map
 static size_t pilamain();                  // the most stack the main thread may have
