@@ -72,9 +72,10 @@ static long livelli(size_t n)
 	return n < static_cast<size_t>(maxlivelli) ? static_cast<long>(n) : maxlivelli;
 }
 
-// True while stream f is sound. Called right after every read or write that
-// may fail, so that the first failure is noted in *err while errno still
-// names its cause: any later call may overwrite it.
+// True while stream f is sound. Called after each read or write that may
+// fail, before any other call can change errno, so that the first failure
+// is noted in *err with its cause. (The messages and the identification
+// block go into the empty 64 KiB output buffer: they cannot fail.)
 static bool sano(FILE *f, int *err)
 {
 	if (*err == 0 && std::ferror(f))
