@@ -485,7 +485,8 @@ static size_t resto(size_t tetto, size_t usati)
 // the heap and thread stacks alike. The loader and the libraries have
 // mapped a few MiB of that before main starts; what is left is the room
 // there is for the stack and the heap. Without /proc (or off Linux) none of
-// it is counted as taken.
+// it is counted as taken; where not even the stream to read it fits,
+// nothing is left.
 static size_t spazio()
 {
 	size_t tutto = 0, dati = 0;
@@ -494,6 +495,8 @@ static size_t spazio()
 	size_t pg = pagina();
 	FILE *f = std::fopen("/proc/self/statm", "r");
 
+	if (f == nullptr && errno == ENOMEM)
+		return 0;
 	if (f != nullptr) {
 		// Pages: all mapped, resident, shared, text, 0, data and stack.
 		if (std::fscanf(f, "%lu %lu %lu %lu %lu %lu", &v[0], &v[1], &v[2], &v[3], &v[4],
