@@ -286,7 +286,8 @@ string modello(const string &in, long nodi = LONG_MAX, long livelli = LONG_MAX)
 				nome.resize(nome.size() - c.size());
 				break;
 			}
-		nome = nome.substr(0, nome.find('\0'));
+		if (size_t zero = nome.find('\0'); zero != string::npos)
+			nome.resize(zero);
 		l = std::clamp<long long>(l, INT_MIN, INT_MAX);
 		r = std::clamp<long long>(r, INT_MIN, INT_MAX);
 		out += std::to_string(l) + " " + std::to_string(r) + "\n";
