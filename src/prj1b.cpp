@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -29,11 +30,11 @@
 #include <cstring>
 
 // The platform part, at the end of the file.
-static void flussi();                      // binary streams; glibc's faster stdio, malloc
+static void flussi();                      // binary streams, SIGXFSZ; faster stdio, malloc
 static bool infilo(void (*f)(), size_t n); // f on a new thread, with an n-byte stack
-static size_t spazio();                    // the address space still free to map
-static size_t pilamain();                  // the most stack the main thread may have
-static size_t pagina();                    // the page size
+static size_t spazio();                    // the most that can still be mapped, measured
+static size_t pilamain();                  // the main thread's stack still free below here
+static void tocca(size_t n);               // map n bytes of the main thread's stack now
 
 struct treenode {
 	char stringa[50]; // at most 49 bytes and the terminating zero
@@ -205,7 +206,8 @@ static void creaalbero(TREEPTR *radice)
 	if (fermo)
 		return;
 	if (livello == limite) {
-		std::printf("albero troppo profondo\n");
+		// With no room for even the root, memory is short, not depth.
+		std::printf(livello == 0 ? "niente memoria\n" : "albero troppo profondo\n");
 		fermo = true;
 		return;
 	}
@@ -275,8 +277,9 @@ static void printalbero(TREEPTR radice, int conta)
 }
 
 // The three stages: read the tree, write the identification block, list
-// the tree. Then name what failed on standard error. The exit status is 0
-// only when the whole tree was read and listed.
+// the tree. Then close the output, where a file system may report at last
+// that the data could not be kept, and name what failed on standard error.
+// The exit status is 0 only when the whole tree was read and listed.
 static void esegui()
 {
 	int dist = 0;
@@ -290,9 +293,9 @@ static void esegui()
 	std::printf("Tavrel Onbek\nRuvis Melqard\n");
 	std::printf("%02d\n%02d\n%04d\n%s\n", 7, 12, 2026, "tavrel.onbek@example.org");
 	printalbero(Alb, dist);
-	if (sano(stdout, &errout))
-		std::fflush(stdout); // a failure sets the error indicator
 	sano(stdout, &errout);
+	if (std::fclose(stdout) != 0 && errout == 0)
+		errout = errno != 0 ? errno : EIO;
 	if (errin != 0)
 		std::fprintf(stderr, "prj1b: standard input: %s\n", std::strerror(errin));
 	if (errout != 0)
@@ -300,50 +303,41 @@ static void esegui()
 	rc = fermo || errin != 0 || errout != 0 ? 1 : 0;
 }
 
-// Makes the main thread's stack n bytes deeper than here, now: under an
-// address-space limit the heap may take the room later, and a stack that
-// cannot grow ends the program by SIGSEGV.
-static void tocca(size_t n)
-{
-	volatile char b[4096];
-
-	b[0] = 0;
-	if (n > sizeof b)
-		tocca(n - sizeof b);
-	b[sizeof b - 1] = b[0]; // after the call, so that the call is no jump
-}
-
 // The stack is a quarter of the address space left when the program
 // starts, and the heap has the rest, so that both grow with a limit; where
 // that stack is not to be had, smaller ones are tried. The stages run on
 // the main thread only where no thread can be made, or where too little is
-// left for even the smallest stack.
+// left for even the smallest stack; there, under a limit, their stack is
+// mapped before the heap can take its room.
 int main()
 {
-	static char obuf[64 * 1024];
-	size_t quarto, n, pg = pagina();
+	static char obuf[64 * 1024], ebuf[256];
+	size_t quarto, n;
 
 	// For speed: once the heap is exhausted, stdio could get no buffer and
 	// would write the listing a byte at a time; and Microsoft's BUFSIZ is
 	// 512 bytes.
 	std::setvbuf(stdout, obuf, _IOFBF, sizeof obuf);
+	// Unbuffered, glibc would format a message on stderr in 8 KiB of stack,
+	// more than a small stack may have left.
+	std::setvbuf(stderr, ebuf, _IOLBF, sizeof ebuf);
 	flussi();
 	quarto = spazio() / 4;
 	for (n = std::min(quarto, pilapiena); n >= pilaminima; n /= 2) {
-		n -= n % pg;
+		n -= n % pilaminima; // whole pages, as POSIX may require
 		limite = livelli(n);
 		if (infilo(esegui, n))
 			return rc;
 	}
-	limite = livelli(std::min(quarto, pilamain()));
+	n = std::min(quarto, pilamain());
+	limite = livelli(n);
 	if (quarto < SIZE_MAX / 4)
-		tocca(static_cast<size_t>(limite) * perlivello);
+		tocca(n);
 	esegui();
 	return rc;
 }
 
-// ---- The platform part: all that is not ISO C++, chosen by the platform's
-// ---- own macros (_WIN32, __linux__, __GLIBC__), and nowhere else.
+// ---- The platform part: all that is not ISO C++, behind the platform's own macros.
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -354,8 +348,12 @@ int main()
 #include <windows.h>
 #else
 #include <pthread.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/auxv.h>
+#endif
 #endif
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -370,14 +368,16 @@ static void flussi()
 	_setmode(_fileno(stdout), _O_BINARY);
 	_setmode(_fileno(stderr), _O_BINARY);
 #endif
+#ifdef SIGXFSZ
+	// Past ulimit -f, a write fails with EFBIG and is named like any other.
+	std::signal(SIGXFSZ, SIG_IGN);
+#endif
 #ifdef __GLIBC__
-	// For speed alone. One thread at a time uses the streams: spare stdio
-	// its locking.
+	// For speed alone: one thread at a time uses the streams.
 	__fsetlocking(stdin, FSETLOCKING_BYCALLER);
 	__fsetlocking(stdout, FSETLOCKING_BYCALLER);
-	// For speed alone: keep the nodes in the main heap. A thread's own
-	// arena grows by many small mappings, which costs the kernel time on a
-	// big tree.
+	// For speed alone: keep the nodes in the main heap. A thread's arena
+	// grows by many small mappings, which cost the kernel time.
 	mallopt(M_ARENA_MAX, 1);
 #endif
 }
@@ -424,13 +424,11 @@ static size_t pilamain()
 	return static_cast<size_t>(&qui - static_cast<char *>(m.AllocationBase));
 }
 
-static size_t pagina()
+// The reservation is made whole when the program starts.
+static void tocca(size_t /*n*/)
 {
-	SYSTEM_INFO s = {};
-
-	GetSystemInfo(&s);
-	return s.dwPageSize;
 }
+
 #else
 static void *avvia(void *f)
 {
@@ -456,64 +454,61 @@ static bool infilo(void (*f)(), size_t n)
 	return ok;
 }
 
-// The soft limit on a resource, or n where that is lower or there is none.
-static size_t limitato(int risorsa, size_t n)
+// The soft limit on a resource, or SIZE_MAX where there is none.
+static size_t limitato(int risorsa)
 {
 	struct rlimit r = {};
 
-	if (getrlimit(risorsa, &r) == 0 && r.rlim_cur != RLIM_INFINITY && r.rlim_cur < n)
+	if (getrlimit(risorsa, &r) == 0 && r.rlim_cur < SIZE_MAX)
 		return static_cast<size_t>(r.rlim_cur);
-	return n;
+	return SIZE_MAX;
 }
 
-static size_t pagina()
+// ulimit -v bounds every mapping, and on Linux ulimit -d the writable ones.
+// The largest that can still be made, found by trying, meets them as the
+// heap and a thread's stack will. With neither set, nothing is measured.
+static size_t spazio()
 {
-	long n = sysconf(_SC_PAGESIZE);
+	size_t pg = static_cast<size_t>(sysconf(_SC_PAGESIZE)), lo = 0, m,
+	       hi = std::min(limitato(RLIMIT_AS), limitato(RLIMIT_DATA));
 
-	return n > 0 ? static_cast<size_t>(n) : 4096;
-}
-
-// What is left of a limit once `usati` bytes of it are taken.
-static size_t resto(size_t tetto, size_t usati)
-{
-	if (tetto == SIZE_MAX)
+	if (hi == SIZE_MAX)
 		return SIZE_MAX;
+	for (hi /= pg; lo < hi;) { // in pages: lo fits, more than hi does not
+		m = hi - (hi - lo) / 2;
+		void *p = mmap(nullptr, m * pg, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+		               -1, 0);
+		if (p != MAP_FAILED && munmap(p, m * pg) == 0)
+			lo = m;
+		else
+			hi = m - 1;
+	}
+	return lo * pg;
+}
+
+// ulimit -s counts from the top of the stack, where Linux puts the program's
+// name above the arguments and the environment; less a page, as it counts pages.
+static size_t pilamain()
+{
+	char qui = 0;
+	auto qua = reinterpret_cast<uintptr_t>(&qui), cima = qua;
+#ifdef AT_EXECFN
+	if (const auto *nome = reinterpret_cast<const char *>(getauxval(AT_EXECFN)))
+		cima = reinterpret_cast<uintptr_t>(nome) + std::strlen(nome) + 1 + sizeof nome;
+#endif
+	size_t tetto = limitato(RLIMIT_STACK), usati = cima - qua + static_cast<size_t>(sysconf(_SC_PAGESIZE));
+
 	return tetto > usati ? tetto - usati : 0;
 }
 
-// ulimit -v bounds every mapping, and on Linux ulimit -d the writable ones:
-// the heap and thread stacks alike. The loader and the libraries have
-// mapped a few MiB of that before main starts; what is left is the room
-// there is for the stack and the heap. Without /proc (or off Linux) none of
-// it is counted as taken; where not even the stream to read it fits,
-// nothing is left.
-static size_t spazio()
+// Under ulimit -v the heap may take the room the main thread's stack grows
+// into. Touched n bytes below here, Linux maps all of it, yet only that page
+// becomes resident.
+static void tocca(size_t n)
 {
-	size_t tutto = 0, dati = 0;
-#ifdef __linux__
-	unsigned long v[6] = {};
-	size_t pg = pagina();
-	FILE *f = std::fopen("/proc/self/statm", "r");
+	volatile char qui = 0;
 
-	if (f == nullptr && errno == ENOMEM)
-		return 0;
-	if (f != nullptr) {
-		// Pages: all mapped, resident, shared, text, 0, data and stack.
-		if (std::fscanf(f, "%lu %lu %lu %lu %lu %lu", &v[0], &v[1], &v[2], &v[3], &v[4],
-		                &v[5]) == 6) {
-			tutto = v[0] * pg;
-			dati = v[5] * pg;
-		}
-		std::fclose(f);
-	}
-#endif
-	return std::min(resto(limitato(RLIMIT_AS, SIZE_MAX), tutto),
-	                resto(limitato(RLIMIT_DATA, SIZE_MAX), dati));
-}
-
-// The main thread's stack may grow to the soft limit, ulimit -s.
-static size_t pilamain()
-{
-	return limitato(RLIMIT_STACK, SIZE_MAX);
+	*reinterpret_cast<volatile char *>(reinterpret_cast<uintptr_t>(&qui) - n) = qui;
 }
 #endif
+
