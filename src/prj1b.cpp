@@ -21,8 +21,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <csignal>
 #include <climits>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -496,7 +496,8 @@ static size_t pilamain()
 	if (const auto *nome = reinterpret_cast<const char *>(getauxval(AT_EXECFN)))
 		cima = reinterpret_cast<uintptr_t>(nome) + std::strlen(nome) + 1 + sizeof nome;
 #endif
-	size_t tetto = limitato(RLIMIT_STACK), usati = cima - qua + static_cast<size_t>(sysconf(_SC_PAGESIZE));
+	size_t tetto = limitato(RLIMIT_STACK),
+	       usati = cima - qua + static_cast<size_t>(sysconf(_SC_PAGESIZE));
 
 	return tetto > usati ? tetto - usati : 0;
 }
@@ -511,4 +512,3 @@ static void tocca(size_t n)
 	*reinterpret_cast<volatile char *>(reinterpret_cast<uintptr_t>(&qui) - n) = qui;
 }
 #endif
-

@@ -5,12 +5,21 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <netinet/in.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/personality.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstddef>
 
 #include <algorithm>
 #include <climits>
@@ -37,6 +46,7 @@ const long maxlivelli = 1000000; // the depth limit the README states
 struct esito {
 	string out, err;
 	int status = 0;
+	bool partito = true; // the program reached main
 };
 
 string leggi(const fs::path &p)
@@ -80,13 +90,16 @@ fs::path scrivi(const string &nome, const string &testo)
 
 // What a child runs under, beyond its input and output: limits on its
 // address space and stack (0 leaves one as it is), a variable for its
-// environment, a descriptor to read instead of the input file, and whether
-// it may make no thread at all.
+// environment, a descriptor to read instead of the input file, whether it
+// may make no thread at all, whether its layout is randomised even under a
+// limit, whether it sees no /proc, whether closing its standard output
+// fails, and a limit on the size of the files it writes.
 struct vincoli {
 	rlim_t as = 0, pila = 0;
 	const char *env = nullptr;
 	int fd = -1;
-	bool unico = false;
+	bool unico = false, caso = false, noproc = false, chiusura = false;
+	rlim_t file = 0;
 };
 
 bool limita(int risorsa, rlim_t n)
@@ -106,10 +119,58 @@ bool solo()
 	return limita(RLIMIT_NPROC, 1);
 }
 
-// Runs prog on the file `in`, standard output to `out`. Under a limit the
-// layout of the address space is not randomised, so that each point of a
-// sweep is one deterministic run.
-int lancia(vector<string> args, const fs::path &in, const fs::path &out, const vincoli &v = {})
+// A mount namespace of its own, whose /proc is empty, as in a container
+// that mounts none. Only root may make one.
+bool senzaproc()
+{
+	return unshare(CLONE_NEWNS) == 0 &&
+	       mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+	       mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
+}
+
+// Closing standard output fails with EIO, as on NFS when data written
+// earlier could not be stored after all.
+bool chiusurafallita()
+{
+	// The low half of the descriptor, a 64-bit argument.
+	const auto arg =
+	        static_cast<unsigned>(offsetof(seccomp_data, args) + (htonl(1) == 1 ? 4 : 0));
+	sock_filter f[] = {
+	        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+	        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_close, 0, 3),
+	        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, arg),
+	        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 1, 0, 1),
+	        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+	        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+	};
+	sock_fprog prog = {sizeof f / sizeof f[0], f};
+	return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+	       prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &prog) == 0;
+}
+
+// Whether a child that has ended, not yet reaped, ignored SIGXFSZ, as prj1b
+// does once main starts: a run without it never got that far, whether the
+// exec, the loader or the kernel stopped it. Under an emulator it is the
+// emulator's own state, so there every run counts as started.
+bool partito(pid_t pid)
+{
+	std::ifstream f("/proc/" + std::to_string(pid) + "/status");
+	string riga;
+#ifdef EMULATED
+	return true;
+#endif
+	while (std::getline(f, riga))
+		if (riga.compare(0, 7, "SigIgn:") == 0)
+			return (std::stoull(riga.substr(7), nullptr, 16) >> (SIGXFSZ - 1) & 1) != 0;
+	return false;
+}
+
+// Runs prog on the file `in`, standard output to `out`; *avvio tells
+// whether prj1b reached main. Under a limit the layout of the address space
+// is not randomised unless asked, so that each point of a sweep is one
+// deterministic run.
+int lancia(vector<string> args, const fs::path &in, const fs::path &out, const vincoli &v = {},
+           bool *avvio = nullptr)
 {
 	fs::path e = temp("err");
 	pid_t pid = fork();
@@ -120,11 +181,13 @@ int lancia(vector<string> args, const fs::path &in, const fs::path &out, const v
 		if (fi < 0 || fo < 0 || fe < 0 || dup2(fi, 0) < 0 || dup2(fo, 1) < 0 ||
 		    dup2(fe, 2) < 0)
 			_exit(126);
-		if ((v.as != 0 || v.pila != 0) && personality(ADDR_NO_RANDOMIZE) == -1)
+		if ((v.as != 0 || v.pila != 0) && !v.caso && personality(ADDR_NO_RANDOMIZE) == -1)
 			_exit(126);
 		if (!limita(RLIMIT_AS, v.as) || !limita(RLIMIT_STACK, v.pila) ||
+		    !limita(RLIMIT_FSIZE, v.file) || signal(SIGXFSZ, SIG_DFL) == SIG_ERR ||
 		    (v.env != nullptr && putenv(const_cast<char *>(v.env)) != 0) ||
-		    (v.unico && !solo()))
+		    (v.noproc && !senzaproc()) || (v.unico && !solo()) ||
+		    (v.chiusura && !chiusurafallita()))
 			_exit(126);
 		vector<char *> argv;
 		argv.reserve(args.size() + 1);
@@ -135,6 +198,10 @@ int lancia(vector<string> args, const fs::path &in, const fs::path &out, const v
 		_exit(127);
 	}
 	int st = 0;
+	siginfo_t si = {};
+	waitid(P_PID, pid, &si, WEXITED | WNOWAIT);
+	if (avvio != nullptr)
+		*avvio = partito(pid);
 	waitpid(pid, &st, 0);
 	return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
@@ -160,8 +227,9 @@ esito esegui(const fs::path &in, const vector<string> &args = {}, const vincoli 
 {
 	vector<string> argv = {EMULATORE programma(v)};
 	argv.insert(argv.end(), args.begin(), args.end());
-	int status = lancia(argv, in, out.empty() ? temp("out") : out, v);
-	return {out.empty() ? leggi(temp("out")) : "", leggi(temp("err")), status};
+	bool avvio = false;
+	int status = lancia(argv, in, out.empty() ? temp("out") : out, v, &avvio);
+	return {out.empty() ? leggi(temp("out")) : "", leggi(temp("err")), status, avvio};
 }
 
 // A tree of the given shape and size from tools/gentree, as a file.
@@ -209,6 +277,7 @@ TEST_P(Casi, Listing)
 {
 	fs::path in = GetParam();
 	esito r = esegui(in, {}, {0, 0, "MALLOC_PERTURB_=165"});
+	EXPECT_TRUE(r.partito); // else the sweep could skip every run
 	EXPECT_EQ(r.status, 0);
 	EXPECT_EQ(r.err, "");
 	EXPECT_TRUE(uguale(r.out, leggi(fs::path(in).replace_extension(".out"))));
@@ -382,8 +451,9 @@ long listati(const esito &r, const string &in, std::map<long, string> &modelli)
 // Where no thread can be made, the stages run on the main thread, as deep
 // as its stack limit lets them: 8 MiB cuts the chain short, and unlimited
 // is cut by maxlivelli alone. Under an address-space limit, a tree that
-// fills the heap before it goes deep must find its stack still there.
-// Never a signal.
+// fills the heap before it goes deep must find its stack still there. The
+// arguments and the environment take their part of the stack first. Never
+// a signal.
 TEST(Profondo, WithoutAThread)
 {
 	std::map<long, string> modelli;
@@ -397,7 +467,7 @@ TEST(Profondo, WithoutAThread)
 #ifdef SANITIZED
 	GTEST_SKIP() << "the sanitizers make threads of their own";
 #endif
-	if (esegui(EXAMPLES "/tree.txt", {}, {0, 0, nullptr, -1, true}).status >= 126)
+	if (!esegui(EXAMPLES "/tree.txt", {}, {0, 0, nullptr, -1, true}).partito)
 		GTEST_SKIP() << "cannot run the program as a user allowed one process";
 	for (rlim_t pila : pile) {
 		SCOPED_TRACE(testing::Message() << "ulimit -u 1 -s " << (pila >> 10));
@@ -420,13 +490,26 @@ TEST(Profondo, WithoutAThread)
 			listati(esegui(g, {}, {as, 8 * mib, nullptr, -1, true}), pieno, suoi);
 		}
 	}
+	static const string ambiente = "GRANDE=" + string(48 * 1024, 'e');
+	for (rlim_t as : {rlim_t(0), 100 * mib}) {
+		SCOPED_TRACE(testing::Message()
+		             << "ulimit -u 1 -s 64 -v " << (as >> 10) << ", 48 KiB of environment");
+		tagliato(esegui(f, {}, {as, 64 * 1024, ambiente.c_str(), -1, true}), in, modelli);
+	}
+	const vector<string> argomenti(3, string(100000, 'a'));
+	std::map<long, string> albero7;
+	SCOPED_TRACE("ulimit -u 1 -s 8192 -v 102400, 300 KB of arguments");
+	listati(esegui(EXAMPLES "/tree.txt", argomenti, {100 * mib, 8 * mib, nullptr, -1, true}),
+	        leggi(EXAMPLES "/tree.txt"), albero7);
 }
 
 #ifndef SANITIZED // the sanitizers reserve far more address space than these limits allow
 // Each pair of limits on the stack and the address space, from 16 KiB and
 // 2 MiB to none: the listing is whole with status 0, or cut short as above;
-// never a signal. From 3 MiB up, a higher address-space limit never reads
-// fewer nodes, and a small tree is always listed whole.
+// never a signal. A run that never reached main is skipped: where the
+// loader stops lies with the machine, not the program. From 1 MiB above
+// the lowest limit it started under, a higher limit never reads fewer
+// nodes, and a small tree is always listed whole.
 class Limiti : public testing::TestWithParam<string> {};
 
 TEST_P(Limiti, NoCrashAndNoShrinking)
@@ -445,30 +528,50 @@ TEST_P(Limiti, NoCrashAndNoShrinking)
 	        static_cast<long>(std::count(modelli[-1].begin(), modelli[-1].end(), '\n')) / 2;
 	const rlim_t kib = 1024, mib = kib * kib, mai = RLIM_INFINITY;
 
-	// From 2 MiB, where the program cannot even load, up to 3 MiB, where
-	// a thread first fits and its bookkeeping may cost a few nodes, each
-	// 64 KiB: whatever little is left, no signal. Below 4 MiB, what the
-	// loader mapped before main is most of the limit: there a stack sized
-	// without counting it starves the heap.
+	// From 2 MiB, where the program cannot even load, up to 3 MiB, each
+	// 64 KiB: whatever little is left, no signal. Near the floor, what the
+	// loader mapped before main is most of the limit, and the smallest
+	// thread stack may not fit.
 	vector<rlim_t> limiti;
 	for (rlim_t as = 2 * mib; as < 3 * mib; as += 64 * kib)
 		limiti.push_back(as);
 	for (rlim_t as : {3072 * kib, 3328 * kib, 3584 * kib, 16 * mib, 24 * mib, 32 * mib,
 	                  64 * mib, 256 * mib, 1024 * mib, 4096 * mib, mai})
 		limiti.push_back(as);
-	for (rlim_t pila : {16 * kib, 8 * mib, mai}) {
+	// Three stacks, one run a point. For the small tree also: stacks of a
+	// few pages with the layout randomised, as it is by default, five runs a
+	// point; and, where the tests run as root, no /proc, with and without a
+	// thread.
+	vector<std::pair<vincoli, int>> modi;
+	for (rlim_t pila : {16 * kib, 8 * mib, mai})
+		modi.push_back({{0, pila}, 1});
+	if (nodi == 0) {
+		for (rlim_t pila : {16 * kib, 24 * kib, 32 * kib, 40 * kib})
+			modi.push_back({{0, pila, nullptr, -1, false, true}, 5});
+	}
+	if (nodi == 0 && getuid() == 0) {
+		for (bool unico : {false, true})
+			modi.push_back({{0, 8 * mib, nullptr, -1, unico, false, true}, 1});
+	}
+	for (auto &[v, volte] : modi) {
 		long prima = 0;
-		for (rlim_t as : limiti) {
-			esito r = esegui(f, {}, {as, pila});
-			if (r.err.find("error while loading") != string::npos)
+		rlim_t base = 0;
+		for (size_t i = 0; i < limiti.size() * volte; i++) {
+			v.as = limiti[i / volte];
+			esito r = esegui(f, {}, v);
+			if (!r.partito)
 				continue; // the program cannot even start
-			SCOPED_TRACE(testing::Message() << forma << ", ulimit -s " << pila / kib
-			                                << " -v " << as / kib);
+			base = base != 0 ? base : v.as;
+			SCOPED_TRACE(testing::Message()
+			             << forma << ", ulimit -s " << v.pila / kib << " -v "
+			             << v.as / kib << (v.caso ? ", randomised" : "")
+			             << (v.noproc ? ", no /proc" : "")
+			             << (v.unico ? ", no thread" : ""));
 			long k = listati(r, in, modelli);
-			if (as >= 3 * mib) {
+			if (!v.caso && v.as >= base + mib) {
 				EXPECT_GE(k, prima);
 				// Only a limit on the address space may cut a big tree short.
-				EXPECT_TRUE(k == tutti || (nodi != 0 && as != mai));
+				EXPECT_TRUE(k == tutti || (nodi != 0 && v.as != mai));
 			}
 			prima = k;
 		}
@@ -492,13 +595,25 @@ TEST(Memoria, TreeTooBigForTheHeap)
 #endif
 
 // The small listing fails at the final flush, the big one at a write in
-// mid-listing: both name the error of that write.
+// mid-listing, on a full device and past ulimit -f alike; and the close
+// may fail last of all. Each names the error of the call that failed.
 TEST(Errori, UnwritableOutput)
 {
+	vincoli corto, chiuso;
+	corto.file = 100; // bytes
+	chiuso.chiusura = true;
 	for (const fs::path &f : {fs::path(EXAMPLES "/tree.txt"), albero("balanced", 20000)}) {
 		esito r = esegui(f, {}, {}, "/dev/full");
 		EXPECT_EQ(r.status, 1) << f;
 		EXPECT_EQ(r.err, "prj1b: standard output: No space left on device\n") << f;
+#ifndef WINDOWS // wine has reasons of its own for these
+		r = esegui(f, {}, corto);
+		EXPECT_EQ(r.status, 1) << f;
+		EXPECT_EQ(r.err, "prj1b: standard output: File too large\n") << f;
+		r = esegui(f, {}, chiuso);
+		EXPECT_EQ(r.status, 1) << f;
+		EXPECT_EQ(r.err, "prj1b: standard output: Input/output error\n") << f;
+#endif
 	}
 }
 
