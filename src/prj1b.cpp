@@ -367,8 +367,7 @@ static void flussi()
 	_setmode(_fileno(stdin), _O_BINARY);
 	_setmode(_fileno(stdout), _O_BINARY);
 	_setmode(_fileno(stderr), _O_BINARY);
-#endif
-#ifdef SIGXFSZ
+#else
 	// Past ulimit -f, a write fails with EFBIG and is named like any other.
 	std::signal(SIGXFSZ, SIG_IGN);
 #endif
@@ -442,12 +441,11 @@ static bool infilo(void (*f)(), size_t n)
 {
 	pthread_attr_t a;
 	pthread_t t;
-	bool ok;
 
 	if (pthread_attr_init(&a) != 0)
 		return false;
-	ok = pthread_attr_setstacksize(&a, n) == 0 &&
-	     pthread_create(&t, &a, avvia, static_cast<void *>(&f)) == 0;
+	bool ok = pthread_attr_setstacksize(&a, n) == 0 &&
+	          pthread_create(&t, &a, avvia, static_cast<void *>(&f)) == 0;
 	pthread_attr_destroy(&a);
 	if (ok)
 		pthread_join(t, nullptr);
