@@ -306,12 +306,12 @@ TEST(Ingresso, FileOffsetLeftPastTheTree)
 #ifdef WINDOWS
 	GTEST_SKIP() << "on Windows the offset is where the C runtime left it";
 #endif
+	char resto[64] = {};
 	int fd = open(CASES "/trailing-unread.txt", O_RDONLY);
-	ASSERT_GE(fd, 0);
 	esito r = esegui("", {}, {0, 0, nullptr, fd});
-	char resto[64];
-	ssize_t n = read(fd, resto, sizeof resto);
-	close(fd);
+	ssize_t n = fd >= 0 ? read(fd, resto, sizeof resto) : -1;
+	if (fd >= 0)
+		close(fd);
 	EXPECT_EQ(r.status, 0);
 	EXPECT_EQ(string(resto, static_cast<size_t>(std::max<ssize_t>(n, 0))), " 0 0 more\n");
 }
@@ -507,11 +507,11 @@ TEST(Profondo, WithoutAThread)
 			listati(esegui(g, {}, {as, 8 * mib, nullptr, -1, true}), pieno, suoi);
 		}
 	}
-	static const string ambiente = "GRANDE=" + string(48 * 1024, 'e');
+	static const string ambiente = "GRANDE=" + string(size_t{48} << 10, 'e');
 	for (rlim_t as : {rlim_t(0), 100 * mib}) {
 		SCOPED_TRACE(testing::Message()
 		             << "ulimit -u 1 -s 64 -v " << (as >> 10) << ", 48 KiB of environment");
-		tagliato(esegui(f, {}, {as, 64 * 1024, ambiente.c_str(), -1, true}), in, modelli);
+		tagliato(esegui(f, {}, {as, mib / 16, ambiente.c_str(), -1, true}), in, modelli);
 	}
 	const vector<string> argomenti(3, string(100000, 'a'));
 	std::map<long, string> albero7;
