@@ -495,18 +495,21 @@ TEST(Profondo, WithoutAThread)
 		EXPECT_TRUE(pila == RLIM_INFINITY ? k == maxlivelli : k > 1000 && k < maxlivelli)
 		        << k;
 	}
-	for (long nodi : {100000L, 480000L}) {
-		string pieno = "1 1 root\n" + leggi(albero("balanced", nodi)) +
-		               leggi(albero("left", 3000));
-		fs::path g = scrivi("full", pieno);
-		std::map<long, string> suoi;
-		for (rlim_t as : {16 * mib, 64 * mib}) {
-			SCOPED_TRACE(testing::Message()
-			             << "ulimit -u 1 -s 8192 -v " << (as >> 10) << ", " << nodi
-			             << " nodes, then 3,000 levels");
-			listati(esegui(g, {}, {as, 8 * mib, nullptr, -1, true}), pieno, suoi);
-		}
-	}
+	// Under -v 64 MiB: a balanced tree that fills the heap but for the
+	// nodes of a chain as deep as the depth limit, then that chain. Both
+	// measured first, so that the fit is tight on any machine: a stack not
+	// mapped ahead finds no room left to grow.
+	const vincoli v64 = {64 * mib, 8 * mib, nullptr, -1, true};
+	long livelli = tagliato(esegui(f, {}, v64), in, modelli);
+	string grande = leggi(albero("balanced", 1000000));
+	std::map<long, string> suoi;
+	long nodi = tagliato(esegui(temp("balanced"), {}, v64), grande, suoi);
+	string pieno = "1 1 root\n" + leggi(albero("balanced", nodi - livelli - 1)) +
+	               leggi(albero("left", livelli + 1000));
+	suoi.clear();
+	SCOPED_TRACE(testing::Message() << "ulimit -u 1 -s 8192 -v 65536, " << nodi - livelli - 1
+	                                << " nodes, then " << livelli + 1000 << " levels");
+	listati(esegui(scrivi("full", pieno), {}, v64), pieno, suoi);
 	static const string ambiente = "GRANDE=" + string(size_t{48} << 10, 'e');
 	for (rlim_t as : {rlim_t(0), 100 * mib}) {
 		SCOPED_TRACE(testing::Message()
