@@ -496,7 +496,9 @@ static size_t pilamain()
 	if (const auto *nome = reinterpret_cast<const char *>(getauxval(AT_EXECFN)))
 		cima = reinterpret_cast<uintptr_t>(nome) + std::strlen(nome) + 1 + sizeof nome;
 #endif
-	return tetto > cima - qua + pg ? tetto - (cima - qua + pg) : 0;
+	size_t usati = cima - qua + pg;
+
+	return tetto > usati ? tetto - usati : 0;
 }
 
 // Under ulimit -v the heap may take the room the main thread's stack grows
