@@ -73,15 +73,36 @@ static long livelli(size_t n)
 	return n < static_cast<size_t>(maxlivelli) ? static_cast<long>(n) : maxlivelli;
 }
 
+// Notes in *err the cause of the call that just failed, unless an earlier
+// failure is noted there already: errno, or EIO where the call set none.
+static void nota(int *err)
+{
+	if (*err == 0)
+		*err = errno != 0 ? errno : EIO;
+}
+
 // True while stream f is sound. Called after each read or write that may
 // fail, before any other call can change errno, so that the first failure
-// is noted in *err with its cause. (The messages and the identification
-// block go into the empty 64 KiB output buffer: they cannot fail.)
+// is noted with its cause. (The messages and the identification block go
+// into the empty 64 KiB output buffer: they cannot fail.)
 static bool sano(FILE *f, int *err)
 {
-	if (*err == 0 && std::ferror(f))
-		*err = errno != 0 ? errno : EIO;
+	if (std::ferror(f))
+		nota(err);
 	return *err == 0;
+}
+
+// Names on standard error the stream that failed, and why. glibc's strerror
+// gives a null pointer for a number it has no text for once the heap is
+// exhausted, as it makes that text on the heap: the number stands in.
+static void dici(const char *flusso, int err)
+{
+	const char *perche = std::strerror(err);
+
+	if (perche != nullptr)
+		std::fprintf(stderr, "prj1b: %s: %s\n", flusso, perche);
+	else
+		std::fprintf(stderr, "prj1b: %s: Unknown error %d\n", flusso, err);
 }
 
 // Bytes of the well-formed UTF-8 character that starts at s, which has n
@@ -294,12 +315,12 @@ static void esegui()
 	std::printf("%02d\n%02d\n%04d\n%s\n", 7, 12, 2026, "tavrel.onbek@example.org");
 	printalbero(Alb, dist);
 	sano(stdout, &errout);
-	if (std::fclose(stdout) != 0 && errout == 0)
-		errout = errno != 0 ? errno : EIO;
+	if (std::fclose(stdout) != 0)
+		nota(&errout);
 	if (errin != 0)
-		std::fprintf(stderr, "prj1b: standard input: %s\n", std::strerror(errin));
+		dici("standard input", errin);
 	if (errout != 0)
-		std::fprintf(stderr, "prj1b: standard output: %s\n", std::strerror(errout));
+		dici("standard output", errout);
 	rc = fermo || errin != 0 || errout != 0 ? 1 : 0;
 }
 
