@@ -32,7 +32,7 @@
 // The platform part, at the end of the file.
 static void flussi();                      // binary streams, SIGXFSZ; faster stdio, malloc
 static bool infilo(void (*f)(), size_t n); // f on a new thread, with an n-byte stack
-static size_t spazio();                    // the most that can still be mapped, measured
+static size_t spazio();                    // the most that can still be mapped; SIZE_MAX: no bound
 static size_t pilamain();                  // the main thread's stack still free below here
 static void tocca(size_t n);               // map n bytes of the main thread's stack now
 
@@ -222,7 +222,7 @@ static void creaalbero(TREEPTR *radice)
 {
 	long long s = 0, d = 0;
 	char st[50] = {};
-	bool nome;
+	bool nome, pieno;
 
 	if (fermo)
 		return;
@@ -246,13 +246,15 @@ static void creaalbero(TREEPTR *radice)
 		numero(&d);
 	(*radice)->sinistro = satura(s);
 	(*radice)->destro = satura(d);
-	// "%49s" ends st at st[49] only when it read 49 bytes. Marked there,
-	// not looked for in the name, which may hold zero bytes.
+	// Whether "%49s" filled st, and the word may go on: only then does it
+	// write its terminating zero at st[49]. A mark put there first tells,
+	// where the length cannot, as a name may hold zero bytes of its own.
 	st[49] = 1;
 	nome = sano(stdin, &errin) && std::scanf("%49s", st) == 1;
-	if (sano(stdin, &errin) && nome && st[49] == '\0')
+	pieno = nome && st[49] == '\0';
+	if (sano(stdin, &errin) && pieno)
 		taglia(st);
-	st[49] = '\0';
+	st[49] = '\0'; // in place of the mark
 	std::memcpy((*radice)->stringa, st, sizeof st);
 	livello++;
 	if (s != 0)
@@ -328,12 +330,12 @@ static void esegui()
 // starts, and the heap has the rest, so that both grow with a limit; where
 // that stack is not to be had, smaller ones are tried. The stages run on
 // the main thread only where no thread can be made, or where too little is
-// left for even the smallest stack; there, under a limit, their stack is
-// mapped before the heap can take its room.
+// left for even the smallest stack.
 int main()
 {
 	static char obuf[64 * 1024], ebuf[256];
-	size_t quarto, n;
+	size_t libero, n;
+	bool vincolato; // what can be mapped is bounded, as by ulimit -v
 
 	// For speed: once the heap is exhausted, stdio could get no buffer and
 	// would write the listing a byte at a time; and Microsoft's BUFSIZ is
@@ -343,17 +345,18 @@ int main()
 	// more than a small stack may have left.
 	std::setvbuf(stderr, ebuf, _IOLBF, sizeof ebuf);
 	flussi();
-	quarto = spazio() / 4;
-	for (n = std::min(quarto, pilapiena); n >= pilaminima; n /= 2) {
+	libero = spazio();
+	vincolato = libero != SIZE_MAX;
+	for (n = std::min(libero / 4, pilapiena); n >= pilaminima; n /= 2) {
 		n -= n % pilaminima; // whole pages, as POSIX may require
 		limite = livelli(n);
 		if (infilo(esegui, n))
 			return rc;
 	}
-	n = std::min(quarto, pilamain());
+	n = std::min(libero / 4, pilamain());
 	limite = livelli(n);
-	if (quarto < SIZE_MAX / 4)
-		tocca(n);
+	if (vincolato)
+		tocca(n); // before the heap can take its room
 	esegui();
 	return rc;
 }
@@ -444,8 +447,7 @@ static size_t pilamain()
 	return static_cast<size_t>(&qui - static_cast<char *>(m.AllocationBase));
 }
 
-// The reservation is made whole when the program starts.
-static void tocca(size_t /*n*/)
+static void tocca(size_t /*n*/) // the reservation is whole from the start
 {
 }
 
@@ -483,30 +485,30 @@ static size_t limitato(int risorsa)
 	return SIZE_MAX;
 }
 
-// ulimit -v bounds every mapping, and on Linux ulimit -d the writable ones.
-// The largest that can still be made, found by trying, meets them as the
-// heap and a thread's stack will. With neither set, nothing is measured.
+// The largest mapping that can still be made, found by trying: it meets
+// ulimit -v, and on Linux ulimit -d, as the heap and a thread's stack will.
 static size_t spazio()
 {
-	size_t pg = static_cast<size_t>(sysconf(_SC_PAGESIZE)), lo = 0, m,
-	       hi = std::min(limitato(RLIMIT_AS), limitato(RLIMIT_DATA));
+	size_t lo = 0, m, hi = std::min(limitato(RLIMIT_AS), limitato(RLIMIT_DATA));
 
 	if (hi == SIZE_MAX)
 		return SIZE_MAX;
-	for (hi /= pg; lo < hi;) { // in pages: lo fits, more than hi does not
+	while (lo < hi) { // lo bytes fit, more than hi do not
 		m = hi - (hi - lo) / 2;
-		void *p = mmap(nullptr, m * pg, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-		               -1, 0); // cppcheck-suppress invalidFunctionArg ; -1: no file
-		if (p != MAP_FAILED && munmap(p, m * pg) == 0)
+		// cppcheck-suppress invalidFunctionArg ; -1: no file
+		void *p = mmap(nullptr, m, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANON, -1, 0);
+		// cppcheck-suppress nullPointerOutOfMemory ; mmap fails with MAP_FAILED, never null
+		if (p != MAP_FAILED && munmap(p, m) == 0)
 			lo = m;
 		else
 			hi = m - 1;
 	}
-	return lo * pg;
+	return lo;
 }
 
-// ulimit -s counts from the top of the stack, where Linux puts the program's
-// name above the arguments and the environment; less a page, as it counts pages.
+// ulimit -s bounds the stack mapping in whole pages. Linux ends that mapping
+// with the program's path name and a null pointer, above the arguments and
+// the environment; without AT_EXECFN, what lies above here goes uncounted.
 static size_t pilamain()
 {
 	char qui = 0;
@@ -515,16 +517,16 @@ static size_t pilamain()
 #ifdef AT_EXECFN
 	// NOLINTNEXTLINE(performance-no-int-to-ptr): getauxval gives an address
 	if (const auto *nome = reinterpret_cast<const char *>(getauxval(AT_EXECFN)))
-		cima = reinterpret_cast<uintptr_t>(nome) + std::strlen(nome) + 1 + sizeof nome;
+		cima = reinterpret_cast<uintptr_t>(nome) + std::strlen(nome) + 1 + sizeof(void *);
 #endif
-	size_t usati = cima - qua + pg;
+	size_t usati = cima - qua + pg; // the lowest page counts whole
 
 	return tetto > usati ? tetto - usati : 0;
 }
 
-// Under ulimit -v the heap may take the room the main thread's stack grows
-// into. Touched n bytes below here, Linux maps all of it, yet only that page
-// becomes resident.
+// Under ulimit -v the heap may use up the room the main thread's stack must
+// still grow into, and that growth would end in SIGSEGV. A touch n bytes
+// below here has Linux map all of it now, yet only that page is resident.
 static void tocca(size_t n)
 {
 	volatile char qui = 0;
