@@ -25,3 +25,16 @@ for what in 'Position Independent Executable' 'Stack protected' 'Fortify Source 
 done
 rm -rf "$dir"
 echo "package: no lintian tag, and hardened"
+
+# A release tarball has no git history to date the package by: built from
+# one twice, a second apart, the package is still the same bytes.
+src=$(mktemp -d)
+git archive HEAD | tar -x -C "$src"
+for i in 1 2; do
+	(cd "$src" && env -u SOURCE_DATE_EPOCH cmake --workflow --preset package >/dev/null)
+	mv "$src"/build/release/prj1b_*.deb "$src/$i.deb"
+	sleep 1
+done
+cmp "$src/1.deb" "$src/2.deb"
+rm -rf "$src"
+echo "package: from a tarball too, the same bytes each build"
