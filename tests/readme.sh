@@ -26,6 +26,13 @@ done <"$work/steps"
 p=$work/prefix
 "$p/bin/prj1b" <examples/tree.txt | cmp - examples/tree.out
 test -s "$p/share/man/man1/prj1b.1.gz" && test -s "$p/share/doc/prj1b/copyright"
+# Each relative link of the installed pages leads to an installed file.
+for page in "$p/share/doc/prj1b/README.md" "$p/share/doc/prj1b/docs/measurements.md"; do
+	grep -o '](\([^):]*\))' "$page" | sed 's/^](//; s/)$//' | while IFS= read -r link; do
+		test -e "$(dirname "$page")/$link" ||
+			{ echo "readme: $page links to $link, not installed" >&2; exit 1; }
+	done
+done
 /usr/bin/prj1b <examples/tree.txt | cmp - examples/tree.out
 test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz
 build/release/gentree balanced 7 | build/release/prj1b >/dev/null
