@@ -92,9 +92,9 @@ static bool sano(FILE *f, int *err)
 	return *err == 0;
 }
 
-// Names on standard error the stream that failed, and why. glibc's strerror
-// gives a null pointer for a number it has no text for once the heap is
-// exhausted, as it makes that text on the heap: the number stands in.
+// Names on standard error the stream that failed, and why. For a number it
+// has no text for, glibc's strerror makes one on the heap, and once the heap
+// is exhausted it may give a null pointer instead: the number stands in.
 static void dici(const char *flusso, int err)
 {
 	const char *perche = std::strerror(err);

@@ -647,7 +647,10 @@ TEST(Errori, UnwritableOutput)
 #if !defined(EMULATED) && !defined(SANITIZED) // -v would bound the emulator or the sanitizers
 		r = esegui(f, {}, ignoto);
 		EXPECT_EQ(r.status, 1) << f;
-		EXPECT_EQ(r.err, "prj1b: standard output: Unknown error 200\n") << f;
+		// Never "(null)". Debian 13's glibc gives a text of its own there.
+		EXPECT_TRUE(r.err == "prj1b: standard output: Unknown error 200\n" ||
+		            r.err == "prj1b: standard output: Unknown error\n")
+		        << f << ": " << r.err;
 #endif
 	}
 }
