@@ -1,5 +1,5 @@
 # Read by cpack before it packs. The package's dependencies come from
-# dpkg-shlibdeps, which needs file(1), and its dates may come from
+# dpkg-shlibdeps, which needs file(1), and its dates from
 # dpkg-parsechangelog; without them CPack's own error names no package, so
 # name them here.
 if(CPACK_GENERATOR STREQUAL "DEB")
@@ -12,22 +12,11 @@ if(CPACK_GENERATOR STREQUAL "DEB")
 	endif()
 endif()
 
-# The dates in the package are the commit's, not the hour of the build, so
-# that anyone can rebuild a published package and get the same bytes. An
-# exported SOURCE_DATE_EPOCH comes first, as everywhere. Where there is no
-# git history, as in a release tarball, they are the newest changelog
-# entry's, as in Debian's own packages.
-if(NOT DEFINED ENV{SOURCE_DATE_EPOCH} AND EXISTS ${CPACK_PRJ1B_SOURCE_DIR}/.git)
-	find_program(PRJ1B_GIT git)
-	if(PRJ1B_GIT)
-		execute_process(COMMAND ${PRJ1B_GIT} log -1 --format=%ct
-			WORKING_DIRECTORY ${CPACK_PRJ1B_SOURCE_DIR}
-			OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE rc)
-		if(rc EQUAL 0 AND epoch MATCHES "^[0-9]+$")
-			set(ENV{SOURCE_DATE_EPOCH} ${epoch})
-		endif()
-	endif()
-endif()
+# The dates in the package are those of the newest changelog entry, as in
+# Debian's own packages, not the hour of the build: the changelog travels
+# with every form of the source, a clone with or without git and a release
+# tarball alike, so each gives the same bytes. An exported SOURCE_DATE_EPOCH
+# comes first, as everywhere.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH} AND PRJ1B_CHANGELOG)
 	execute_process(COMMAND ${PRJ1B_CHANGELOG} -l ${CPACK_PRJ1B_SOURCE_DIR}/docs/changelog
 		-S Timestamp OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE

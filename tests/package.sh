@@ -26,15 +26,20 @@ done
 rm -rf "$dir"
 echo "package: no lintian tag, and hardened"
 
-# A release tarball has no git history to date the package by: built from
-# one twice, a second apart, the package is still the same bytes.
+# One source in its three forms gives one package: a clone, the same with no
+# git history (as where git is not installed), and a release tarball, each
+# built in its turn, seconds apart.
 src=$(mktemp -d)
-git archive HEAD | tar -x -C "$src"
-for i in 1 2; do
-	(cd "$src" && env -u SOURCE_DATE_EPOCH cmake --workflow --preset package >/dev/null)
-	mv "$src"/build/release/prj1b_*.deb "$src/$i.deb"
-	sleep 1
+git clone -q "$(pwd)" "$src/clone"
+cp -R "$src/clone" "$src/nogit"
+rm -rf "$src/nogit/.git"
+mkdir "$src/tarball"
+git archive HEAD | tar -x -C "$src/tarball"
+for form in clone nogit tarball; do
+	(cd "$src/$form" && env -u SOURCE_DATE_EPOCH cmake --workflow --preset package >/dev/null)
+	sha256sum "$src/$form"/build/release/prj1b_*.deb | sed "s|$src/||"
 done
-cmp "$src/1.deb" "$src/2.deb"
+test "$(sha256sum "$src"/*/build/release/prj1b_*.deb | cut -d' ' -f1 | sort -u | wc -l)" = 1 ||
+	{ echo "package: the three forms of one source give different packages" >&2; exit 1; }
 rm -rf "$src"
-echo "package: from a tarball too, the same bytes each build"
+echo "package: a clone, a clone without git and a tarball give the same bytes"
