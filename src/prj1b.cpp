@@ -48,10 +48,9 @@ using TREEPTR = TREE *;
 
 // The deepest tree read, in levels. Deeper input is cut off with a message.
 static const long maxlivelli = 1000000;
-// Stack that one level of reading or printing may take. Generous: on x86-64,
-// g++ 12 gives the reader a 224-byte frame and the printer a 176-byte one at
-// -O3 (the release build), 208 bytes each at -O2, and sanitizer builds pad
-// them severalfold.
+// Stack that one level of reading or printing may take in any build here,
+// sanitizer builds included: were it too little for one, the tests' chain
+// of maxlivelli levels would overflow there.
 static const size_t perlivello = 1024;
 // Stack for the C library's own calls at the deepest level.
 static const size_t riserva = 256UL * 1024;
