@@ -36,6 +36,10 @@ done
 /usr/bin/prj1b <examples/tree.txt | cmp - examples/tree.out
 test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz
 build/release/gentree balanced 7 | build/release/prj1b >/dev/null
+# The removal the README gives, right after an install.
+cmake --install build/release --prefix "$work/again" >/dev/null
+xargs rm <build/release/install_manifest.txt
+test -z "$(find "$work/again" ! -type d)" || { echo "readme: files left after removal" >&2; exit 1; }
 if [ $# -gt 0 ]; then
 	cmp "$1" build/release/prj1b_*.deb
 	echo "readme: the package is the same bytes as $1"
