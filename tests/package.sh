@@ -37,9 +37,9 @@ mkdir "$src/tarball"
 git archive HEAD | tar -x -C "$src/tarball"
 for form in clone nogit tarball; do
 	(cd "$src/$form" && env -u SOURCE_DATE_EPOCH cmake --workflow --preset package >/dev/null)
-	sha256sum "$src/$form"/build/release/prj1b_*.deb | sed "s|$src/||"
 done
-test "$(sha256sum "$src"/*/build/release/prj1b_*.deb | cut -d' ' -f1 | sort -u | wc -l)" = 1 ||
+(cd "$src" && sha256sum */build/release/prj1b_*.deb) | tee "$src/sums"
+test "$(cut -d' ' -f1 "$src/sums" | sort -u | wc -l)" = 1 ||
 	{ echo "package: the three forms of one source give different packages" >&2; exit 1; }
 rm -rf "$src"
 echo "package: a clone, a clone without git and a tarball give the same bytes"
