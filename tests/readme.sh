@@ -2,8 +2,9 @@
 # Follows the README as a new user would: on a fresh clone of the commit,
 # each command of the sh blocks of its first section, top to bottom, the
 # install going to a scratch prefix. Then checks what those commands
-# promise. Given a .deb built elsewhere, checks that the package built here
-# is the same bytes. Needs root, for dpkg -i.
+# promise, and that the removal it gives undoes the install. Given a .deb
+# built elsewhere, checks that the package built here is the same bytes.
+# Needs root, for dpkg -i.
 set -eu
 cd "$(dirname "$0")/.."
 work=$(mktemp -d)
@@ -36,12 +37,18 @@ done
 /usr/bin/prj1b <examples/tree.txt | cmp - examples/tree.out
 test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz
 build/release/gentree balanced 7 | build/release/prj1b >/dev/null
-# The removal the README gives, right after an install.
-cmake --install build/release --prefix "$work/again" >/dev/null
-xargs rm <build/release/install_manifest.txt
-test -z "$(find "$work/again" ! -type d)" || { echo "readme: files left after removal" >&2; exit 1; }
+
+# The removal the README gives, run after the package step and dpkg -i:
+# it takes away every file the install wrote, and nothing that dpkg did.
+rm=$(grep -o '`[^`]*install_manifest\.txt[^`]*`' README.md | head -1 | tr -d '`')
+test -n "$rm" || { echo "readme: no removal command in the README" >&2; exit 1; }
+test -n "$(find "$p" ! -type d)" || { echo "readme: nothing was installed" >&2; exit 1; }
+echo "readme: $rm"
+sh -c "$rm" </dev/null
+test -z "$(find "$p" ! -type d)" || { echo "readme: files left after the removal" >&2; exit 1; }
+dpkg -V prj1b || { echo "readme: the removal took files of the package" >&2; exit 1; }
 if [ $# -gt 0 ]; then
-	cmp "$1" build/release/prj1b_*.deb
+	cmp "$1" build/package/prj1b_*.deb
 	echo "readme: the package is the same bytes as $1"
 fi
 echo "readme: every command of the first section works, in order, on a fresh clone"
