@@ -1,12 +1,15 @@
 #!/bin/sh
 # Builds the Debian package and checks it as a Debian maintainer would:
-# lintian, every tag counted, and hardening-check. tests/readme.sh installs
-# it and runs it, as the README says.
+# lintian, every tag counted, and hardening-check; then that its dates are
+# the changelog's and that one source gives one package. tests/readme.sh
+# installs it and runs it, as the README says.
 set -eu
 cd "$(dirname "$0")/.."
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
 
 cmake --workflow --preset package
-deb=$(ls build/release/prj1b_*.deb)
+deb=$(ls build/package/prj1b_*.deb)
 dpkg-deb --info "$deb"
 # Any tag at all fails, informational ones included; lintian's exit status
 # alone would pass warnings.
@@ -15,31 +18,43 @@ lintian --display-info --fail-on error,warning,info "$deb"
 # them: hardening-check's exit status also counts checks that its versions
 # add (branch protection, an arm64 feature, on Debian 13), and control-flow
 # protection, which the linker marks only where every object it links has it.
-dir=$(mktemp -d)
-dpkg-deb -x "$deb" "$dir"
-hardening-check "$dir/usr/bin/prj1b" >"$dir/report" || true
+dpkg-deb -x "$deb" "$dir/root"
+hardening-check "$dir/root/usr/bin/prj1b" >"$dir/report" || true
 cat "$dir/report"
 for what in 'Position Independent Executable' 'Stack protected' 'Fortify Source functions' \
 	'Read-only relocations' 'Immediate binding'; do
 	grep -q "^ $what: yes" "$dir/report" || { echo "package: $what: not yes" >&2; exit 1; }
 done
-rm -rf "$dir"
 echo "package: no lintian tag, and hardened"
 
-# One source in its three forms gives one package: a clone, the same with no
-# git history (as where git is not installed), and a release tarball, each
-# built in its turn, seconds apart.
-src=$(mktemp -d)
-git clone -q "$(pwd)" "$src/clone"
-cp -R "$src/clone" "$src/nogit"
-rm -rf "$src/nogit/.git"
-mkdir "$src/tarball"
-git archive HEAD | tar -x -C "$src/tarball"
-for form in clone nogit tarball; do
-	(cd "$src/$form" && env -u SOURCE_DATE_EPOCH cmake --workflow --preset package >/dev/null)
+# Every date in the package, its ar members' and those of every file in
+# them, is the newest changelog entry's, never the day of the build.
+when=$(dpkg-parsechangelog -l docs/changelog -S Timestamp)
+{
+	TZ=UTC0 ar tv "$deb" | awk '{ print $4, $5, $6, $7 }'
+	dpkg-deb --ctrl-tarfile "$deb" | TZ=UTC0 tar -tv --full-time | awk '{ print $4, $5 }'
+	dpkg-deb --fsys-tarfile "$deb" | TZ=UTC0 tar -tv --full-time | awk '{ print $4, $5 }'
+} | sort -u >"$dir/dates"
+cat "$dir/dates"
+TZ=UTC0 date -d "@$when" '+%b %-d %H:%M %Y%n%F %T' | sort >"$dir/want"
+cmp -s "$dir/dates" "$dir/want" ||
+	{ echo "package: dates other than the changelog's, $(cat "$dir/want")" >&2; exit 1; }
+echo "package: every date is the changelog's"
+
+# One source gives one package in each of its three forms, each built in its
+# turn, seconds apart, and each under another umask: a clone (022), the
+# same with no git history (002, as where git is not installed), and a
+# release tarball (077).
+git clone -q "$(pwd)" "$dir/clone"
+cp -R "$dir/clone" "$dir/nogit"
+rm -rf "$dir/nogit/.git"
+mkdir "$dir/tarball"
+git archive HEAD | tar -x -C "$dir/tarball"
+for form in clone:022 nogit:002 tarball:077; do
+	(cd "$dir/${form%:*}" && umask "${form#*:}" &&
+		env -u SOURCE_DATE_EPOCH cmake --workflow --preset package >/dev/null)
 done
-(cd "$src" && sha256sum */build/release/prj1b_*.deb) | tee "$src/sums"
-test "$(cut -d' ' -f1 "$src/sums" | sort -u | wc -l)" = 1 ||
+(cd "$dir" && sha256sum */build/package/prj1b_*.deb) | tee "$dir/sums"
+test "$(cut -d' ' -f1 "$dir/sums" | sort -u | wc -l)" = 1 ||
 	{ echo "package: the three forms of one source give different packages" >&2; exit 1; }
-rm -rf "$src"
-echo "package: a clone, a clone without git and a tarball give the same bytes"
+echo "package: a clone, a clone without git and a tarball, under three umasks, give one package"
