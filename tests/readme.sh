@@ -38,9 +38,10 @@ done
 test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz
 build/release/gentree balanced 7 | build/release/prj1b >/dev/null
 
-# The removal the README gives, run after the package step and dpkg -i:
-# it takes away every file the install wrote, and nothing that dpkg did.
-rm=$(grep -o '`[^`]*install_manifest\.txt[^`]*`' README.md | head -1 | tr -d '`')
+# The removal the README gives, the first command in its text that names
+# the manifest, run after the package step and dpkg -i: it takes away every
+# file the install wrote, and nothing that dpkg did.
+rm=$(grep -o '`[^`]* [^`]*install_manifest\.txt[^`]*`' README.md | head -1 | tr -d '`')
 test -n "$rm" || { echo "readme: no removal command in the README" >&2; exit 1; }
 test -n "$(find "$p" ! -type d)" || { echo "readme: nothing was installed" >&2; exit 1; }
 echo "readme: $rm"
