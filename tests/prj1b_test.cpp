@@ -48,9 +48,13 @@ struct esito {
 	bool partito = true; // the program reached main
 };
 
+// A file the tests need and cannot open fails the test that reads it, by
+// name: read as empty, it would pass for an empty input.
 string leggi(const fs::path &p)
 {
 	std::ifstream f(p, std::ios::binary);
+	if (!f)
+		throw std::runtime_error("cannot open " + p.string());
 	std::ostringstream s;
 	s << f.rdbuf();
 	return s.str();
@@ -259,14 +263,18 @@ testing::AssertionResult uguale(const string &got, const string &want)
 	       << want.substr(da, 60) << "\"";
 }
 
-// Every NAME.txt under tests/cases and examples gives exactly NAME.out.
+// Every NAME.txt under tests/cases and examples gives exactly NAME.out. A
+// maintainer may remove every pair, and git their folder with them.
 vector<string> casi()
 {
 	vector<string> v;
-	for (const char *dir : {CASES, EXAMPLES})
+	for (const char *dir : {CASES, EXAMPLES}) {
+		if (!fs::exists(dir))
+			continue;
 		for (const auto &f : fs::directory_iterator(dir))
 			if (f.path().extension() == ".txt")
 				v.push_back(f.path());
+	}
 	std::sort(v.begin(), v.end());
 	return v;
 }
@@ -309,7 +317,7 @@ TEST(Ingresso, FileOffsetLeftPastTheTree)
 	GTEST_SKIP() << "on Windows the offset is where the C runtime left it";
 #endif
 	char resto[64] = {};
-	int fd = open(CASES "/trailing-unread.txt", O_RDONLY);
+	int fd = open(scrivi("trailing", "0 0 leaf 0 0 more\n").c_str(), O_RDONLY);
 	esito r = esegui("", {}, {0, 0, nullptr, fd});
 	ssize_t n = fd >= 0 ? read(fd, resto, sizeof resto) : -1;
 	if (fd >= 0)
@@ -704,9 +712,15 @@ int interrotta(const string &parte)
 // failure is named. Only the whole input, its last name ended, gives 0.
 TEST(Errori, ConnectionResetAfterEveryByte)
 {
-	for (const char *caso :
-	     {"both-children", "signs", "flag-cut", "name-50", "name-long-last"}) {
-		string in = leggi(fs::path(CASES) / (string(caso) + ".txt"));
+	const std::map<string, string> entrate = {
+	        {"both children", "1 1 abc 0 0 de 0 0 fgh\n"},
+	        {"signs", "+1 -0 ab +0 0 cd\n"},
+	        {"flag cut by a letter", "12ab x\n"},
+	        {"name of 50 bytes",
+	         "1 0 abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWX\n0 0 x\n"},
+	        {"last name past 49 bytes", "1 0 a 0 0 " + string(60, 'n') + "\n"},
+	};
+	for (const auto &[caso, in] : entrate) {
 		for (size_t k = 0; k <= in.size(); k++) {
 			SCOPED_TRACE(testing::Message()
 			             << caso << ", reset after " << k << " bytes");
