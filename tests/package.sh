@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds the Debian package and checks it as a Debian maintainer would:
 # lintian, every tag counted, and hardening-check; then that its dates are
-# the changelog's and that one source gives one package. tests/readme.sh
-# installs it and runs it, as the README says.
+# the changelog's and that one source gives one package, by hand and by
+# reprotest. tests/readme.sh installs it and runs it, as the README says.
 set -eu
 cd "$(dirname "$0")/.."
 dir=$(mktemp -d)
@@ -58,3 +58,15 @@ done
 test "$(cut -d' ' -f1 "$dir/sums" | sort -u | wc -l)" = 1 ||
 	{ echo "package: the three forms of one source give different packages" >&2; exit 1; }
 echo "package: a clone, a clone without git and a tarball, under three umasks, give one package"
+
+# Debian's reproducible-builds checker on a release tarball: a second build
+# with the clock, the build path, the environment, HOME, PATH, the locale,
+# the time zone, the umask, the order of files in a folder, the kernel's
+# name, address randomisation, the CPU count and the host name all varied
+# gives the same bytes. Not the user: reprotest 0.7.23 runs the build as
+# another by sudo -h localhost, which Debian 12's sudo refuses.
+mkdir "$dir/reprotest"
+git archive HEAD | tar -x -C "$dir/reprotest"
+(cd "$dir" && reprotest --vary=-user_group -s reprotest \
+	'cmake --workflow --preset package >/dev/null' 'build/package/prj1b_*.deb')
+echo "package: reprotest finds no difference"
