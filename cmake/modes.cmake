@@ -2,8 +2,9 @@
 # package it made of them. cpack takes every mode from the disk, where the
 # builder's umask decides it, and so would give a package made under umask
 # 077 a /usr/share/doc/prj1b that no other user can read. Here the folders
-# get 0755 and the package's ar members 0644, as dpkg-deb gives them,
-# whatever the umask; the files were installed with modes of their own.
+# get 0755, as Debian wants them, and the package's ar members 0644, as
+# dpkg-deb writes them, whatever the umask; cmake --install gave the files
+# modes of their own.
 if(NOT CPACK_PACKAGE_FILES)
 	file(CHMOD_RECURSE ${CPACK_TEMPORARY_DIRECTORY} DIRECTORY_PERMISSIONS
 		OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
