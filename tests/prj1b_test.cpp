@@ -174,18 +174,20 @@ bool partito(pid_t pid)
 // Runs prog on the file `in`, standard output to `out`; *avvio tells
 // whether prj1b reached main. Under a limit the layout of the address space
 // is not randomised unless asked, so that each point of a sweep is one
-// deterministic run.
+// deterministic run. The input is opened here, so that a file the tests
+// lack fails the test by name, not as the child's status.
 int lancia(vector<string> args, const fs::path &in, const fs::path &out, const vincoli &v = {},
            bool *avvio = nullptr)
 {
 	fs::path e = temp("err");
+	int fi = v.fd >= 0 ? v.fd : open(in.c_str(), O_RDONLY);
+	if (fi < 0)
+		throw std::runtime_error("cannot open " + in.string());
 	pid_t pid = fork();
 	if (pid == 0) {
-		int fi = v.fd >= 0 ? v.fd : open(in.c_str(), O_RDONLY),
-		    fo = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+		int fo = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
 		    fe = open(e.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-		if (fi < 0 || fo < 0 || fe < 0 || dup2(fi, 0) < 0 || dup2(fo, 1) < 0 ||
-		    dup2(fe, 2) < 0)
+		if (fo < 0 || fe < 0 || dup2(fi, 0) < 0 || dup2(fo, 1) < 0 || dup2(fe, 2) < 0)
 			_exit(126);
 		if ((v.as != 0 || v.pila != 0) && !v.caso && personality(ADDR_NO_RANDOMIZE) == -1)
 			_exit(126);
@@ -203,6 +205,8 @@ int lancia(vector<string> args, const fs::path &in, const fs::path &out, const v
 		execvp(argv[0], argv.data());
 		_exit(127);
 	}
+	if (fi != v.fd)
+		close(fi);
 	int st = 0;
 	siginfo_t si = {};
 	waitid(P_PID, pid, &si, WEXITED | WNOWAIT);
