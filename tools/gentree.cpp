@@ -4,9 +4,13 @@
 //
 // SHAPE is balanced (every level full but the last), left or right (a chain
 // of left or right children) or random (each subtree's nodes split at random
-// between its two sides). Names are 1 to 49 bytes; about one in five holds
+// between its two sides). NODES, at least 1, and SEED are whole numbers, in
+// digits alone. Names are 1 to 49 bytes; about one in five holds
 // multi-byte UTF-8 characters.
 
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -86,6 +90,16 @@ void casuale(long n)
 	}
 }
 
+// Whether all of s is a whole number, in digits alone: "3x" is not 3, nor
+// is " 3" or "+3".
+bool numero(const char *s, unsigned long long &v)
+{
+	char *fine = nullptr;
+	errno = 0;
+	v = std::strtoull(s, &fine, 10);
+	return std::isdigit(static_cast<unsigned char>(*s)) != 0 && *fine == '\0' && errno == 0;
+}
+
 int uso()
 {
 	std::fprintf(stderr, "usage: gentree balanced|left|right|random NODES [SEED]\n");
@@ -99,10 +113,12 @@ int main(int argc, char **argv)
 	if (argc < 3 || argc > 4)
 		return uso();
 	std::string forma = argv[1];
-	long n = std::strtol(argv[2], nullptr, 10);
-	rng.seed(argc == 4 ? std::strtoull(argv[3], nullptr, 10) : 1);
-	if (n < 1)
+	unsigned long long nodi = 0, seme = 1;
+	if (!numero(argv[2], nodi) || nodi < 1 || nodi > LONG_MAX ||
+	    (argc == 4 && !numero(argv[3], seme)))
 		return uso();
+	long n = static_cast<long>(nodi);
+	rng.seed(seme);
 	if (forma == "balanced")
 		bilanciato(n);
 	else if (forma == "random")
