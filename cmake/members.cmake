@@ -1,19 +1,16 @@
-# Run by cpack twice: on the staged files before it packs them, and on the
-# package it made of them. cpack takes every mode from the disk, where the
-# builder's umask decides it, and so would give a package made under umask
-# 077 a /usr/share/doc/prj1b that no other user can read. Here the folders
-# get 0755, as Debian wants them, and the package's ar members 0644, as
-# dpkg-deb writes them, whatever the umask; cmake --install gave the files
-# modes of their own.
-if(NOT CPACK_PACKAGE_FILES)
-	file(CHMOD_RECURSE ${CPACK_TEMPORARY_DIRECTORY} DIRECTORY_PERMISSIONS
-		OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-	return()
-endif()
+# Run by cpack on the packages it made. cpack writes a .deb's three members
+# (debian-binary, control.tar.gz, data.tar.gz) to the disk first, and gives
+# each in the ar archive the mode that the builder's umask left it; here
+# they get 0644, as dpkg-deb writes them, whatever the umask. Packages of
+# other generators are left as they are.
+#
 # After the archive's 8-byte magic, each member is a 60-byte header, with
 # its mode in the 8 bytes at 40 and its size in the 10 at 48, and then its
 # data, padded to an even length.
 foreach(deb IN LISTS CPACK_PACKAGE_FILES)
+	if(NOT deb MATCHES "\\.deb$")
+		continue()
+	endif()
 	file(SIZE ${deb} end)
 	set(at 8)
 	while(at LESS end)
