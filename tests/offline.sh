@@ -4,11 +4,26 @@
 # the tests from the GoogleTest sources Debian installs, command by command,
 # and then what a maintainer does next: a case pair added to the built tree,
 # which the next run must run, and then every pair removed, which the tests
-# must not need. Needs root, and Debian's googletest.
+# must not need, and last examples/tree.txt, which the tests that need it
+# must name. Also a packager's plain configure, with no preset. Needs root,
+# and Debian's googletest.
+#
+# Changes not committed are refused: the clone would not hold them. All it
+# writes is in one folder, removed however the script ends: stopped by a
+# signal to its process group (Ctrl-C, a closed terminal), at once; by one
+# to the script alone, once the command it waits for has ended.
 set -eu
 cd "$(dirname "$0")/.."
+test -z "$(git status --porcelain)" ||
+	{ echo "offline: the working tree has changes; commit them, since this clones HEAD" >&2; exit 1; }
 work=$(mktemp -d)
+# The tests run the program as nobody from a folder in here.
+chmod 755 "$work"
+export TMPDIR="$work"
 trap 'rm -rf "$work"' EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 git clone -q "$(pwd)" "$work/prj1b"
 cd "$work/prj1b"
 
@@ -26,6 +41,21 @@ while IFS= read -r cmd; do
 done <"$work/steps"
 test -d build/test/_deps/googletest-build # GoogleTest was built here, from its sources
 echo "offline: the tests pass with no network, GoogleTest built from its sources"
+
+# A packager's configure, as distributions' build tools run it: no preset,
+# so BUILD_TESTING is on. With no GoogleTest to be had, the error names the
+# setting that builds the program alone, and that setting builds it.
+plain() { unshare -n cmake -S . -B "$work/plain" -D CMAKE_BUILD_TYPE=Release "$@"; }
+if plain -D CMAKE_DISABLE_FIND_PACKAGE_GTest=ON >"$work/log" 2>&1; then
+	echo "offline: the tests were configured with no GoogleTest" >&2
+	exit 1
+fi
+tr -s ' \n' '  ' <"$work/log" | grep -q -e '-D BUILD_TESTING=OFF' ||
+	{ cat "$work/log"; echo "offline: the error does not name -D BUILD_TESTING=OFF" >&2; exit 1; }
+plain -D BUILD_TESTING=OFF >/dev/null
+unshare -n cmake --build "$work/plain" >/dev/null
+"$work/plain/prj1b" <examples/tree.txt | cmp - examples/tree.out
+echo "offline: a plain configure names -D BUILD_TESTING=OFF, which builds the program alone"
 
 # The steps of the test workflow, the last one for the added case alone: it
 # is listed, a wrong .out fails it, and the right one passes it. The case is
@@ -52,3 +82,20 @@ test "$(tests)" -eq $((n + 1 - pairs)) ||
 	{ echo "offline: $(tests) tests listed, not $((n + 1 - pairs))" >&2; exit 1; }
 unshare -n ctest --preset test
 echo "offline: with every case pair removed, the other $((n + 1 - pairs)) tests pass"
+
+# examples/tree.txt removed too: each test that reads it fails and names
+# it, and none skips instead.
+rm examples/tree.txt
+build
+! unshare -n build/test/tests/prj1b_test >"$work/log" 2>&1 ||
+	{ echo "offline: the tests passed without examples/tree.txt" >&2; exit 1; }
+failed=$(awk -v f="cannot open $(pwd)/examples/tree.txt" '
+	/^\[ RUN      \]/ { t = $4; named = 0; on = 1; next }
+	!on { next }
+	index($0, f) { named = 1 }
+	/^\[  SKIPPED \]/ { print "skipped: " t; bad = 1; on = 0 }
+	/^\[  FAILED  \]/ { n++; if (!named) { print "unnamed: " t; bad = 1 } on = 0 }
+	/^\[       OK \]/ { on = 0 }
+	END { print n; exit bad || n == 0 }' "$work/log") ||
+	{ echo "$failed"; echo "offline: a test that needs examples/tree.txt does not name it" >&2; exit 1; }
+echo "offline: without examples/tree.txt, the $failed tests that need it fail and name it"

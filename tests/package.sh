@@ -1,12 +1,55 @@
 #!/bin/sh
 # Builds the Debian package and checks it as a Debian maintainer would:
 # lintian, every tag counted, and hardening-check; then that its dates are
-# the changelog's and that one source gives one package, by hand and by
-# reprotest. tests/readme.sh installs it and runs it, as the README says.
+# the changelog's or SOURCE_DATE_EPOCH's, that its modes do not follow the
+# umask, with another generator too, and that one source gives one
+# package, by hand and by reprotest. tests/readme.sh installs it and runs
+# it, as the README says.
+#
+# The source it compares is HEAD's, so changes not committed are refused
+# rather than left unbuilt. All it writes outside build/, lintian's and
+# reprotest's temporary folders included, is in one folder, removed however
+# the script ends: stopped by a signal to its process group (Ctrl-C, a
+# closed terminal), at once; by one to the script alone, once the command
+# it waits for has ended.
 set -eu
 cd "$(dirname "$0")/.."
+test -z "$(git status --porcelain)" ||
+	{ echo "package: the working tree has changes; commit them, since this builds HEAD" >&2; exit 1; }
+# The dates checked are the changelog's.
+unset SOURCE_DATE_EPOCH
 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+export TMPDIR="$dir"
+# The processes at work in the folder or on it. A signal ends reprotest at
+# once, but not the build it runs by su in a session of its own, which su
+# ends two seconds later, nor the disorderfs it mounted there, which ends
+# once unmounted.
+inside() {
+	for p in /proc/[0-9]*; do
+		case "$(readlink "$p/cwd") $(tr '\0' ' ' <"$p/cmdline")" in
+		*"$dir"*) echo "${p#/proc/}" ;;
+		esac 2>/dev/null
+	done
+}
+unmount() {
+	grep -o " $dir/[^ ]*" /proc/mounts | sort -r | while read -r m; do umount "$@" "$m" || true; done
+}
+# Those are given ten seconds, then killed; then the folder goes.
+clean() {
+	i=0
+	while [ -n "$(inside)" ] && [ $i -lt 50 ]; do
+		unmount 2>/dev/null
+		sleep 0.2
+		i=$((i + 1))
+	done
+	kill -KILL $(inside) 2>/dev/null || true
+	unmount -l
+	rm -rf --one-file-system "$dir"
+}
+trap clean EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 cmake --workflow --preset package
 deb=$(ls build/package/prj1b_*.deb)
@@ -41,6 +84,21 @@ cmp -s "$dir/dates" "$dir/want" ||
 	{ echo "package: dates other than the changelog's, $(head -1 "$dir/want")" >&2; exit 1; }
 echo "package: every date is the changelog's"
 
+# An empty SOURCE_DATE_EPOCH counts as unset; one that is not a date a tar
+# header holds stops the build, and says so.
+cp "$deb" "$dir/first.deb"
+SOURCE_DATE_EPOCH='' cmake --workflow --preset package >/dev/null
+cmp "$deb" "$dir/first.deb" || { echo "package: an empty SOURCE_DATE_EPOCH is not unset" >&2; exit 1; }
+for bad in abc 12x -1 8589934592; do
+	if SOURCE_DATE_EPOCH=$bad cmake --workflow --preset package >"$dir/log" 2>&1; then
+		echo "package: SOURCE_DATE_EPOCH=$bad was taken" >&2
+		exit 1
+	fi
+	grep -q "SOURCE_DATE_EPOCH is \"$bad\"" "$dir/log" ||
+		{ cat "$dir/log"; echo "package: SOURCE_DATE_EPOCH=$bad failed unnamed" >&2; exit 1; }
+done
+echo "package: SOURCE_DATE_EPOCH empty is unset, and not a date is refused"
+
 # One source gives one package in each of its three forms, each built in its
 # turn, seconds apart, and each under another umask: a clone (022), the
 # same with no git history (002, as where git is not installed), and a
@@ -51,13 +109,23 @@ rm -rf "$dir/nogit/.git"
 mkdir "$dir/tarball"
 git archive HEAD | tar -x -C "$dir/tarball"
 for form in clone:022 nogit:002 tarball:077; do
-	(cd "$dir/${form%:*}" && umask "${form#*:}" &&
-		env -u SOURCE_DATE_EPOCH cmake --workflow --preset package >/dev/null)
+	(cd "$dir/${form%:*}" && umask "${form#*:}" && cmake --workflow --preset package >/dev/null)
 done
 (cd "$dir" && sha256sum */build/package/prj1b_*.deb) | tee "$dir/sums"
 test "$(cut -d' ' -f1 "$dir/sums" | sort -u | wc -l)" = 1 ||
 	{ echo "package: the three forms of one source give different packages" >&2; exit 1; }
 echo "package: a clone, a clone without git and a tarball, under three umasks, give one package"
+
+# Under umask 077, every folder is 0755 and every file 0644 or 0755, in the
+# .deb and in what another generator makes of the same build.
+(cd "$dir/tarball/build/package" && umask 077 && cpack -G TGZ >/dev/null)
+{
+	dpkg-deb --fsys-tarfile "$dir"/tarball/build/package/prj1b_*.deb | tar -tv
+	tar -tzvf "$dir"/tarball/build/package/prj1b-*.tar.gz
+} | awk '$1 !~ /^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x)$/' >"$dir/modes"
+test ! -s "$dir/modes" ||
+	{ cat "$dir/modes"; echo "package: modes that follow umask 077" >&2; exit 1; }
+echo "package: the .deb and a .tar.gz made under umask 077 have the modes of 022"
 
 # Debian's reproducible-builds checker on a release tarball: a second build
 # with the clock, the build path, the environment, HOME, PATH, the locale,

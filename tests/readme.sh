@@ -1,14 +1,30 @@
 #!/bin/sh
-# Follows the README as a new user would: on a fresh clone of the commit,
-# each command of the sh blocks of its first section, top to bottom, the
-# install going to a scratch prefix. Then checks what those commands
-# promise, and that the removal it gives undoes the install. Given a .deb
-# built elsewhere, checks that the package built here is the same bytes.
-# Needs root, for dpkg -i.
+# Follows the README as a new user would: on a fresh clone of HEAD, each
+# command of the sh blocks of its first section, top to bottom, the install
+# going to a scratch prefix. Then checks what those commands promise, that
+# packaging by the build's other routes leaves the install's manifest alone,
+# and that the removal it gives undoes the install. Given a .deb built
+# elsewhere, checks that the package built here is the same bytes. Needs
+# root, for dpkg -i.
+#
+# Changes not committed are refused: the clone would not hold them. All it
+# writes is in one folder, and it removes that and the package however it
+# ends: stopped by a signal to its process group (Ctrl-C, a closed
+# terminal), at once; by one to the script alone, once the command it waits
+# for has ended.
 set -eu
 cd "$(dirname "$0")/.."
+test -z "$(git status --porcelain)" ||
+	{ echo "readme: the working tree has changes; commit them, since this clones HEAD" >&2; exit 1; }
+given=${1:+$(readlink -f "$1")} # before the cd to the clone, where it would name the clone's
 work=$(mktemp -d)
+# The tests run the program as nobody from a folder in here.
+chmod 755 "$work"
+export TMPDIR="$work"
 trap 'dpkg -r prj1b >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 git clone -q "$(pwd)" "$work/prj1b"
 cd "$work/prj1b"
 
@@ -26,9 +42,12 @@ done <"$work/steps"
 # What those commands promise, and the Development section's gentree.
 p=$work/prefix
 "$p/bin/prj1b" <examples/tree.txt | cmp - examples/tree.out
-test -s "$p/share/man/man1/prj1b.1.gz" && test -s "$p/share/doc/prj1b/copyright"
+for f in share/man/man1/prj1b.1.gz share/doc/prj1b/copyright; do
+	test -s "$p/$f" || { echo "readme: $f was not installed" >&2; exit 1; }
+done
 # Each relative link of the installed pages leads to an installed file.
 for page in "$p/share/doc/prj1b/README.md" "$p/share/doc/prj1b/docs/measurements.md"; do
+	test -s "$page" || { echo "readme: $page was not installed" >&2; exit 1; }
 	grep -o '](\([^):]*\))' "$page" | sed 's/^](//; s/)$//' | while IFS= read -r link; do
 		test -e "$(dirname "$page")/$link" ||
 			{ echo "readme: $page links to $link, not installed" >&2; exit 1; }
@@ -36,20 +55,33 @@ for page in "$p/share/doc/prj1b/README.md" "$p/share/doc/prj1b/docs/measurements
 done
 /usr/bin/prj1b <examples/tree.txt | cmp - examples/tree.out
 test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz
-build/release/gentree balanced 7 | build/release/prj1b >/dev/null
+build/release/gentree balanced 7 >"$work/seven"
+test "$(build/release/prj1b <"$work/seven" | wc -l)" -eq $((6 + 2 * 7)) ||
+	{ echo "readme: gentree balanced 7 did not give a tree of 7 nodes" >&2; exit 1; }
+
+# The build's other routes to a package, its target and cpack, with another
+# generator too, keep the install's manifest as the install wrote it.
+m=build/release/install_manifest.txt
+cp "$m" "$work/manifest"
+cmake --build build/release --target package >/dev/null
+(cd build/release && cpack -G TGZ >/dev/null)
+cmp "$m" "$work/manifest" ||
+	{ echo "readme: packaging in build/release rewrote its install manifest" >&2; exit 1; }
 
 # The removal the README gives, the first command in its text that names
 # the manifest, run after the package step and dpkg -i: it takes away every
-# file the install wrote, and nothing that dpkg did.
+# file the install wrote, and nothing that dpkg did. dpkg -V exits 0 on a
+# missing file, so any line it prints fails.
 rm=$(grep -o '`[^`]* [^`]*install_manifest\.txt[^`]*`' README.md | head -1 | tr -d '`')
 test -n "$rm" || { echo "readme: no removal command in the README" >&2; exit 1; }
 test -n "$(find "$p" ! -type d)" || { echo "readme: nothing was installed" >&2; exit 1; }
 echo "readme: $rm"
 sh -c "$rm" </dev/null
 test -z "$(find "$p" ! -type d)" || { echo "readme: files left after the removal" >&2; exit 1; }
-dpkg -V prj1b || { echo "readme: the removal took files of the package" >&2; exit 1; }
-if [ $# -gt 0 ]; then
-	cmp "$1" build/package/prj1b_*.deb
-	echo "readme: the package is the same bytes as $1"
+v=$(dpkg -V prj1b 2>&1) && test -z "$v" ||
+	{ echo "$v"; echo "readme: the removal took files of the package" >&2; exit 1; }
+if [ -n "$given" ]; then
+	cmp "$given" build/package/prj1b_*.deb
+	echo "readme: the package is the same bytes as $given"
 fi
 echo "readme: every command of the first section works, in order, on a fresh clone"
