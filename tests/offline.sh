@@ -31,7 +31,8 @@ cd "$work/prj1b"
 # is hidden from the configure step, as on a machine without libgtest-dev.
 sed -n '/^Without the network/,/^```$/p' README.md | sed '1,/^```sh$/d; /^```$/d' |
 	grep -v '^apt-get ' >"$work/steps"
-grep -q 'FETCHCONTENT_SOURCE_DIR_GOOGLETEST' "$work/steps"
+grep -q 'FETCHCONTENT_SOURCE_DIR_GOOGLETEST' "$work/steps" ||
+	{ echo "offline: the README's route does not name FETCHCONTENT_SOURCE_DIR_GOOGLETEST" >&2; exit 1; }
 while IFS= read -r cmd; do
 	case $cmd in
 	'cmake --preset '*) cmd="$cmd -D CMAKE_DISABLE_FIND_PACKAGE_GTest=ON" ;;
@@ -39,7 +40,8 @@ while IFS= read -r cmd; do
 	echo "offline: $cmd"
 	unshare -n sh -c "$cmd" </dev/null
 done <"$work/steps"
-test -d build/test/_deps/googletest-build # GoogleTest was built here, from its sources
+test -d build/test/_deps/googletest-build ||
+	{ echo "offline: GoogleTest was not built here, from its sources" >&2; exit 1; }
 echo "offline: the tests pass with no network, GoogleTest built from its sources"
 
 # A packager's configure, as distributions' build tools run it: no preset,
@@ -70,7 +72,8 @@ build
 	{ echo "offline: a case added with a wrong .out passed" >&2; exit 1; }
 test "$(tests)" -eq $((n + 1)) || { echo "offline: $(tests) tests listed, not $((n + 1))" >&2; exit 1; }
 cp examples/tree.out tests/cases/added.out
-unshare -n ctest --preset test -R '/cases_added '
+unshare -n ctest --preset test -R '/cases_added ' ||
+	{ echo "offline: the added case failed with its right .out" >&2; exit 1; }
 echo "offline: a case pair added to the built tree is run: $n tests, then $((n + 1))"
 
 # Every case pair removed, as git removes their folder with the last: the
@@ -80,7 +83,8 @@ rm -r tests/cases
 build
 test "$(tests)" -eq $((n + 1 - pairs)) ||
 	{ echo "offline: $(tests) tests listed, not $((n + 1 - pairs))" >&2; exit 1; }
-unshare -n ctest --preset test
+unshare -n ctest --preset test ||
+	{ echo "offline: with every case pair removed, a test failed" >&2; exit 1; }
 echo "offline: with every case pair removed, the other $((n + 1 - pairs)) tests pass"
 
 # examples/tree.txt removed too: some tests fail, each that does names it,

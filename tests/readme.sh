@@ -32,7 +32,7 @@ cd "$work/prj1b"
 sed -n '1,/^## Requirements/p' README.md |
 	awk '/^```sh$/ { on = 1; next } /^```$/ { on = 0 } on' |
 	sed 's/[[:space:]]*#.*//' >"$work/steps"
-test -s "$work/steps"
+test -s "$work/steps" || { echo "readme: no sh block before ## Requirements" >&2; exit 1; }
 while IFS= read -r cmd; do
 	cmd=$(echo "$cmd" | sed "s|--prefix /usr/local|--prefix $work/prefix|")
 	echo "readme: $cmd"
@@ -54,7 +54,8 @@ for page in "$p/share/doc/prj1b/README.md" "$p/share/doc/prj1b/docs/measurements
 	done
 done
 /usr/bin/prj1b <examples/tree.txt | cmp - examples/tree.out
-test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz
+test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz ||
+	{ echo "readme: man prj1b does not find the package's page" >&2; exit 1; }
 build/release/gentree balanced 7 >"$work/seven"
 test "$(build/release/prj1b <"$work/seven" | wc -l)" -eq $((6 + 2 * 7)) ||
 	{ echo "readme: gentree balanced 7 did not give a tree of 7 nodes" >&2; exit 1; }
