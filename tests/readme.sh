@@ -41,7 +41,8 @@ done <"$work/steps"
 
 # What those commands promise, and the Development section's gentree.
 p=$work/prefix
-"$p/bin/prj1b" <examples/tree.txt | cmp - examples/tree.out
+"$p/bin/prj1b" <examples/tree.txt | cmp - examples/tree.out ||
+	{ echo "readme: the installed prj1b does not list examples/tree.txt" >&2; exit 1; }
 for f in share/man/man1/prj1b.1.gz share/doc/prj1b/copyright; do
 	test -s "$p/$f" || { echo "readme: $f was not installed" >&2; exit 1; }
 done
@@ -53,7 +54,8 @@ for page in "$p/share/doc/prj1b/README.md" "$p/share/doc/prj1b/docs/measurements
 			{ echo "readme: $page links to $link, not installed" >&2; exit 1; }
 	done
 done
-/usr/bin/prj1b <examples/tree.txt | cmp - examples/tree.out
+/usr/bin/prj1b <examples/tree.txt | cmp - examples/tree.out ||
+	{ echo "readme: the package's prj1b does not list examples/tree.txt" >&2; exit 1; }
 test "$(man -w prj1b)" = /usr/share/man/man1/prj1b.1.gz ||
 	{ echo "readme: man prj1b does not find the package's page" >&2; exit 1; }
 build/release/gentree balanced 7 >"$work/seven"
