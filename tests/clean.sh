@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs one of the other scripts here and requires that it leave nothing
 # behind, however it ends: no file in the temporary folder it is given, no
-# mount there, no process of its own, and no package installed that was
-# not before. Given a signal and a condition, stops it with that signal
+# mount there, no process of its own, and the package prj1b as dpkg had it
+# before. Given a signal and a condition, stops it with that signal
 # once the condition holds, sent to its process group (-g) or to the script
 # alone (-p), and requires the status the signal gives.
 #
@@ -87,8 +87,10 @@ bad=0
 [ -z "$left" ] || { echo "clean: $1 left in its temporary folder: $left" >&2; bad=1; }
 [ -z "$mounts" ] || { echo "clean: $1 left mounted:$mounts" >&2; bad=1; }
 [ -z "$procs" ] || { echo "clean: $1 left running:$procs" >&2; bad=1; }
-[ "$after" = "$before" ] ||
-	{ echo "clean: $1 left the package prj1b ${after:-unknown}, not ${before:-unknown}" >&2; bad=1; }
+[ "$after" = "$before" ] || {
+	echo "clean: $1 left the package prj1b ${after:-unknown to dpkg}, where it was ${before:-unknown to dpkg}" >&2
+	bad=1
+}
 [ "$rc" = "$want" ] || { echo "clean: $1 exited $rc, not $want" >&2; bad=1; }
 [ $bad = 0 ] || exit 1
 echo "clean: $1 exited $rc and left nothing behind"
