@@ -13,10 +13,10 @@
 # terminal), at once; by one to the script alone, once the command it waits
 # for has ended.
 set -eu
+given=${1:+$(readlink -f "$1")} # as the caller named it, before any cd
 cd "$(dirname "$0")/.."
 test -z "$(git status --porcelain)" ||
 	{ echo "readme: the working tree has changes; commit them, since this clones HEAD" >&2; exit 1; }
-given=${1:+$(readlink -f "$1")} # before the cd to the clone, where it would name the clone's
 work=$(mktemp -d)
 # The tests run the program as nobody from a folder in here.
 chmod 755 "$work"
