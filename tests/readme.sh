@@ -83,7 +83,8 @@ test -z "$(find "$p" ! -type d)" || { echo "readme: files left after the removal
 v=$(dpkg -V prj1b 2>&1) && test -z "$v" ||
 	{ echo "$v"; echo "readme: the removal took files of the package" >&2; exit 1; }
 if [ -n "$given" ]; then
-	cmp "$given" build/package/prj1b_*.deb
+	cmp "$given" build/package/prj1b_*.deb ||
+		{ echo "readme: the package built here is not the same bytes as $given" >&2; exit 1; }
 	echo "readme: the package is the same bytes as $given"
 fi
 echo "readme: every command of the first section works, in order, on a fresh clone"
