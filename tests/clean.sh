@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs one of the other scripts here and requires that it leave nothing
 # behind, however it ends: no file in the temporary folder it is given, no
-# mount there, no process of its own, and the package prj1b as dpkg had it
-# before. Given a signal and a condition, stops it with that signal
+# mount there, no process of its own, and the package prj1b, and every
+# package dpkg --audit reports on, as dpkg had them before. Given a signal and a condition, stops it with that signal
 # once the condition holds, sent to its process group (-g) or to the script
 # alone (-p), and requires the status the signal gives.
 #
@@ -39,6 +39,7 @@ mkdir -m 755 "$top/tmp"
 export LOG="$top/log"
 status() { dpkg-query -W -f '${db:Status-Status}' prj1b 2>/dev/null || true; }
 before=$(status)
+audit=$(dpkg --audit 2>&1)
 
 # The signal is sent from the background, and the script runs in the
 # foreground: a job started in the background would ignore SIGINT, and so,
@@ -83,6 +84,7 @@ for p in /proc/[0-9]*; do
 	fi
 done
 after=$(status)
+audited=$(dpkg --audit 2>&1)
 bad=0
 [ -z "$left" ] || { echo "clean: $1 left in its temporary folder: $left" >&2; bad=1; }
 [ -z "$mounts" ] || { echo "clean: $1 left mounted:$mounts" >&2; bad=1; }
@@ -91,6 +93,7 @@ bad=0
 	echo "clean: $1 left the package prj1b ${after:-unknown to dpkg}, where it was ${before:-unknown to dpkg}" >&2
 	bad=1
 }
+[ "$audited" = "$audit" ] || { echo "$audited"; echo "clean: $1 left dpkg --audit saying the above" >&2; bad=1; }
 [ "$rc" = "$want" ] || { echo "clean: $1 exited $rc, not $want" >&2; bad=1; }
 [ $bad = 0 ] || exit 1
 echo "clean: $1 exited $rc and left nothing behind"

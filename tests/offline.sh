@@ -9,21 +9,12 @@
 # Debian's googletest.
 #
 # Changes not committed are refused: the clone would not hold them. All it
-# writes is in one folder, removed however the script ends: stopped by a
-# signal to its process group (Ctrl-C, a closed terminal), at once; by one
-# to the script alone, once the command it waits for has ended.
+# writes is in the folder of tests/scratch.sh.
 set -eu
 cd "$(dirname "$0")/.."
 test -z "$(git status --porcelain)" ||
 	{ echo "offline: the working tree has changes; commit them, since this clones HEAD" >&2; exit 1; }
-work=$(mktemp -d)
-# The tests run the program as nobody from a folder in here.
-chmod 755 "$work"
-export TMPDIR="$work"
-trap 'rm -rf "$work"' EXIT
-trap 'exit 129' HUP
-trap 'exit 130' INT
-trap 'exit 143' TERM
+. tests/scratch.sh
 git clone -q "$(pwd)" "$work/prj1b"
 cd "$work/prj1b"
 

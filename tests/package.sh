@@ -8,48 +8,15 @@
 #
 # The source it compares is HEAD's, so changes not committed are refused
 # rather than left unbuilt. All it writes outside build/, lintian's and
-# reprotest's temporary folders included, is in one folder, removed however
-# the script ends: stopped by a signal to its process group (Ctrl-C, a
-# closed terminal), at once; by one to the script alone, once the command
-# it waits for has ended.
+# reprotest's temporary folders included, is in the folder of
+# tests/scratch.sh.
 set -eu
 cd "$(dirname "$0")/.."
 test -z "$(git status --porcelain)" ||
 	{ echo "package: the working tree has changes; commit them, since this builds HEAD" >&2; exit 1; }
 # The dates checked are the changelog's.
 unset SOURCE_DATE_EPOCH
-dir=$(mktemp -d)
-export TMPDIR="$dir"
-# The processes at work in the folder or on it. A signal ends reprotest at
-# once, but not the build it runs by su in a session of its own, which su
-# ends two seconds later, nor the disorderfs it mounted there, which ends
-# once unmounted.
-inside() {
-	for p in /proc/[0-9]*; do
-		case "$(readlink "$p/cwd") $(tr '\0' ' ' <"$p/cmdline")" in
-		*"$dir"*) echo "${p#/proc/}" ;;
-		esac 2>/dev/null
-	done
-}
-unmount() {
-	grep -o " $dir/[^ ]*" /proc/mounts | sort -r | while read -r m; do umount "$@" "$m" || true; done
-}
-# Those are given ten seconds, then killed; then the folder goes.
-clean() {
-	i=0
-	while [ -n "$(inside)" ] && [ $i -lt 50 ]; do
-		unmount 2>/dev/null
-		sleep 0.2
-		i=$((i + 1))
-	done
-	kill -KILL $(inside) 2>/dev/null || true
-	unmount -l
-	rm -rf --one-file-system "$dir"
-}
-trap clean EXIT
-trap 'exit 129' HUP
-trap 'exit 130' INT
-trap 'exit 143' TERM
+. tests/scratch.sh
 
 cmake --workflow --preset package
 deb=$(ls build/package/prj1b_*.deb)
@@ -60,12 +27,12 @@ dpkg-deb --info "$deb"
 # checks that its versions add (branch protection, an arm64 feature, on
 # Debian 13), and control-flow protection, which the linker marks only where
 # every object it links has it.
-dpkg-deb -x "$deb" "$dir/root"
-hardening-check "$dir/root/usr/bin/prj1b" >"$dir/report" || true
-cat "$dir/report"
+dpkg-deb -x "$deb" "$work/root"
+hardening-check "$work/root/usr/bin/prj1b" >"$work/report" || true
+cat "$work/report"
 for what in 'Position Independent Executable' 'Stack protected' 'Fortify Source functions' \
 	'Read-only relocations' 'Immediate binding'; do
-	grep -q "^ $what: yes" "$dir/report" || { echo "package: $what: not yes" >&2; exit 1; }
+	grep -q "^ $what: yes" "$work/report" || { echo "package: $what: not yes" >&2; exit 1; }
 done
 # Any tag at all fails, informational ones included; lintian's exit status
 # alone would pass warnings.
@@ -79,25 +46,25 @@ when=$(dpkg-parsechangelog -l docs/changelog -S Timestamp)
 	TZ=UTC0 ar tv "$deb" | awk '{ print $4, $5, $6, $7 }'
 	dpkg-deb --ctrl-tarfile "$deb" | TZ=UTC0 tar -tv --full-time | awk '{ print $4, $5 }'
 	dpkg-deb --fsys-tarfile "$deb" | TZ=UTC0 tar -tv --full-time | awk '{ print $4, $5 }'
-} | sort -u >"$dir/dates"
-cat "$dir/dates"
-TZ=UTC0 date -d "@$when" '+%b %-d %H:%M %Y%n%F %T' | sort >"$dir/want"
-cmp -s "$dir/dates" "$dir/want" ||
-	{ echo "package: dates other than the changelog's, $(head -1 "$dir/want")" >&2; exit 1; }
+} | sort -u >"$work/dates"
+cat "$work/dates"
+TZ=UTC0 date -d "@$when" '+%b %-d %H:%M %Y%n%F %T' | sort >"$work/want"
+cmp -s "$work/dates" "$work/want" ||
+	{ echo "package: dates other than the changelog's, $(head -1 "$work/want")" >&2; exit 1; }
 echo "package: every date is the changelog's"
 
 # An empty SOURCE_DATE_EPOCH counts as unset; one that is not a date a tar
 # header holds stops the build, and says so.
-cp "$deb" "$dir/first.deb"
+cp "$deb" "$work/first.deb"
 SOURCE_DATE_EPOCH='' cmake --workflow --preset package >/dev/null
-cmp "$deb" "$dir/first.deb" || { echo "package: an empty SOURCE_DATE_EPOCH is not unset" >&2; exit 1; }
+cmp "$deb" "$work/first.deb" || { echo "package: an empty SOURCE_DATE_EPOCH is not unset" >&2; exit 1; }
 for bad in abc 12x -1 8589934592; do
-	if SOURCE_DATE_EPOCH=$bad cmake --workflow --preset package >"$dir/log" 2>&1; then
+	if SOURCE_DATE_EPOCH=$bad cmake --workflow --preset package >"$work/log" 2>&1; then
 		echo "package: SOURCE_DATE_EPOCH=$bad was taken" >&2
 		exit 1
 	fi
-	grep -q "SOURCE_DATE_EPOCH is \"$bad\"" "$dir/log" ||
-		{ cat "$dir/log"; echo "package: SOURCE_DATE_EPOCH=$bad failed unnamed" >&2; exit 1; }
+	grep -q "SOURCE_DATE_EPOCH is \"$bad\"" "$work/log" ||
+		{ cat "$work/log"; echo "package: SOURCE_DATE_EPOCH=$bad failed unnamed" >&2; exit 1; }
 done
 echo "package: SOURCE_DATE_EPOCH empty is unset, and not a date is refused"
 
@@ -105,28 +72,28 @@ echo "package: SOURCE_DATE_EPOCH empty is unset, and not a date is refused"
 # turn, seconds apart, and each under another umask: a clone (022), the
 # same with no git history (002, as where git is not installed), and a
 # release tarball (077).
-git clone -q "$(pwd)" "$dir/clone"
-cp -R "$dir/clone" "$dir/nogit"
-rm -rf "$dir/nogit/.git"
-mkdir "$dir/tarball"
-git archive HEAD | tar -x -C "$dir/tarball"
+git clone -q "$(pwd)" "$work/clone"
+cp -R "$work/clone" "$work/nogit"
+rm -rf "$work/nogit/.git"
+mkdir "$work/tarball"
+git archive HEAD | tar -x -C "$work/tarball"
 for form in clone:022 nogit:002 tarball:077; do
-	(cd "$dir/${form%:*}" && umask "${form#*:}" && cmake --workflow --preset package >/dev/null)
+	(cd "$work/${form%:*}" && umask "${form#*:}" && cmake --workflow --preset package >/dev/null)
 done
-(cd "$dir" && sha256sum */build/package/prj1b_*.deb) | tee "$dir/sums"
-test "$(cut -d' ' -f1 "$dir/sums" | sort -u | wc -l)" = 1 ||
+(cd "$work" && sha256sum */build/package/prj1b_*.deb) | tee "$work/sums"
+test "$(cut -d' ' -f1 "$work/sums" | sort -u | wc -l)" = 1 ||
 	{ echo "package: the three forms of one source give different packages" >&2; exit 1; }
 echo "package: a clone, a clone without git and a tarball, under three umasks, give one package"
 
 # Under umask 077, every folder is 0755 and every file 0644 or 0755, in the
 # .deb and in what another generator makes of the same build.
-(cd "$dir/tarball/build/package" && umask 077 && cpack -G TGZ >/dev/null)
+(cd "$work/tarball/build/package" && umask 077 && cpack -G TGZ >/dev/null)
 {
-	dpkg-deb --fsys-tarfile "$dir"/tarball/build/package/prj1b_*.deb | tar -tv
-	tar -tzvf "$dir"/tarball/build/package/prj1b-*.tar.gz
-} | awk '$1 !~ /^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x)$/' >"$dir/modes"
-test ! -s "$dir/modes" ||
-	{ cat "$dir/modes"; echo "package: modes that follow umask 077" >&2; exit 1; }
+	dpkg-deb --fsys-tarfile "$work"/tarball/build/package/prj1b_*.deb | tar -tv
+	tar -tzvf "$work"/tarball/build/package/prj1b-*.tar.gz
+} | awk '$1 !~ /^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x)$/' >"$work/modes"
+test ! -s "$work/modes" ||
+	{ cat "$work/modes"; echo "package: modes that follow umask 077" >&2; exit 1; }
 echo "package: the .deb and a .tar.gz made under umask 077 have the modes of 022"
 
 # Debian's reproducible-builds checker on a release tarball: a second build
@@ -142,8 +109,8 @@ unshare -r --uts true 2>/dev/null || {
 	vary=$vary,-domain_host
 	echo "package: no user namespace can be made here: the host name is not varied" >&2
 }
-mkdir "$dir/reprotest"
-git archive HEAD | tar -x -C "$dir/reprotest"
-(cd "$dir" && reprotest --vary="$vary" -s reprotest \
+mkdir "$work/reprotest"
+git archive HEAD | tar -x -C "$work/reprotest"
+(cd "$work" && reprotest --vary="$vary" -s reprotest \
 	'cmake --workflow --preset package >/dev/null' 'build/package/prj1b_*.deb')
 echo "package: reprotest finds no difference"

@@ -7,24 +7,27 @@
 # elsewhere, checks that the package built here is the same bytes. Needs
 # root, for dpkg -i.
 #
-# Changes not committed are refused: the clone would not hold them. All it
-# writes is in one folder, and it removes that and the package however it
-# ends: stopped by a signal to its process group (Ctrl-C, a closed
-# terminal), at once; by one to the script alone, once the command it waits
-# for has ended.
+# Changes not committed are refused: the clone would not hold them; so is a
+# machine with prj1b installed, which this would replace and remove. All it
+# writes is in the folder of tests/scratch.sh, and it removes the package
+# as it removes that.
 set -eu
 given=${1:+$(readlink -f "$1")} # as the caller named it, before any cd
 cd "$(dirname "$0")/.."
 test -z "$(git status --porcelain)" ||
 	{ echo "readme: the working tree has changes; commit them, since this clones HEAD" >&2; exit 1; }
-work=$(mktemp -d)
-# The tests run the program as nobody from a folder in here.
-chmod 755 "$work"
-export TMPDIR="$work"
-trap 'dpkg -r prj1b >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-trap 'exit 129' HUP
-trap 'exit 130' INT
-trap 'exit 143' TERM
+known() { dpkg-query -W -f '${db:Status-Status}' prj1b 2>/dev/null | grep -qv '^not-installed$'; }
+! known || { echo "readme: prj1b is installed; remove it first, since this installs and removes it" >&2; exit 1; }
+audit=$(dpkg --audit)
+. tests/scratch.sh
+# dpkg -i stopped while man-db updates its index, as a signal to the group
+# stops it, leaves man-db half-configured, as dpkg --audit says, until dpkg
+# next configures it; here, at once.
+undo() {
+	! known || dpkg -r prj1b >/dev/null || echo "readme: prj1b could not be removed" >&2
+	[ "$(dpkg --audit)" = "$audit" ] || dpkg --configure -a >/dev/null ||
+		echo "readme: dpkg --configure -a failed" >&2
+}
 git clone -q "$(pwd)" "$work/prj1b"
 cd "$work/prj1b"
 
