@@ -2,9 +2,10 @@
 # Runs one of the other scripts here and requires that it leave nothing
 # behind, however it ends: no file in the temporary folder it is given, no
 # mount there, no process of its own, and the package prj1b, and every
-# package dpkg --audit reports on, as dpkg had them before. Given a signal and a condition, stops it with that signal
-# once the condition holds, sent to its process group (-g) or to the script
-# alone (-p), and requires the status the signal gives.
+# package dpkg --audit reports on, as dpkg had them before. Given a signal
+# and a condition, stops it with that signal once the condition holds, sent
+# to its process group (-g) or to the script alone (-p), and requires the
+# status the signal gives.
 #
 #	tests/clean.sh [-g|-p HUP|INT|TERM CONDITION] SCRIPT [ARG...]
 #

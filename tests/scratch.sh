@@ -3,7 +3,7 @@
 # removes it however the script ends: stopped by a signal to its process
 # group (Ctrl-C, a closed terminal), at once; by one to the script alone,
 # once the command it waits for has ended. A script with more to undo
-# defines undo(), which runs first.
+# defines undo(), which runs just before the folder goes.
 work=$(mktemp -d)
 # The tests run the program as nobody from a folder in here.
 chmod 755 "$work"
