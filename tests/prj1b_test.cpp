@@ -251,17 +251,20 @@ fs::path albero(const string &forma, long nodi)
 	return p;
 }
 
-// gentree's size and seed are whole numbers, all of the word: anything else
-// is a usage error, never the number it begins with. A size read wrong as a
-// huge one meets the file size limit.
+// gentree's size and seed are whole numbers, all of the word, the size up
+// to 2^62: anything else is a usage error, never the number it begins with.
+// A size read wrong as a huge one meets the file size limit.
 TEST(Gentree, SizeAndSeedAreWholeNumbers)
 {
 	vincoli v;
 	v.file = 1 << 20;
 	fs::path out = temp("tree");
-	for (const char *n : {"3x", "", "+3", "-3", "0", " 3", "99999999999999999999"})
-		EXPECT_EQ(lancia({GENTREE, "balanced", n}, "/dev/null", out, v), 2)
-		        << "size '" << n << "'";
+	for (const char *n :
+	     {"3x", "", "+3", "-3", "0", " 3", "99999999999999999999", "4611686018427387905"})
+		for (const char *forma : {"balanced", "left", "right", "random"})
+			EXPECT_EQ(lancia({GENTREE, forma, n}, "/dev/null", out, v), 2)
+			        << forma << " size '" << n << "'";
+	EXPECT_NE(lancia({GENTREE, "balanced", "4611686018427387904"}, "/dev/null", out, v), 2);
 	for (const char *s : {"7x", "-1", ""})
 		EXPECT_EQ(lancia({GENTREE, "balanced", "3", s}, "/dev/null", out, v), 2)
 		        << "seed '" << s << "'";

@@ -4,10 +4,11 @@
 //
 // SHAPE is balanced (every level full but the last), left or right (a chain
 // of left or right children) or random (each subtree's nodes split at random
-// between its two sides). NODES, at least 1, and SEED are whole numbers, in
-// digits alone. Names are 1 to 49 bytes; about one in five holds
+// between its two sides). NODES, from 1 to 2^62, and SEED are whole numbers,
+// in digits alone. Names are 1 to 49 bytes; about one in five holds
 // multi-byte UTF-8 characters.
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -59,18 +60,20 @@ void record(bool l, bool r)
 	}
 }
 
-// Node i has children 2i+1 and 2i+2 where they exist; written in pre-order.
+// Node i has children 2i+1 and 2i+2 where they exist, that is where they
+// are below n, asked without computing them past it; written in pre-order.
 void bilanciato(long n)
 {
 	std::vector<long> pila = {0};
 	while (!pila.empty()) {
-		long l = (2 * pila.back()) + 1, r = l + 1;
+		long i = pila.back();
+		bool l = i < n / 2, r = i < (n - 1) / 2;
 		pila.pop_back();
-		record(l < n, r < n);
-		if (r < n)
-			pila.push_back(r);
-		if (l < n)
-			pila.push_back(l);
+		record(l, r);
+		if (r)
+			pila.push_back((2 * i) + 2);
+		if (l)
+			pila.push_back((2 * i) + 1);
 	}
 }
 
@@ -113,8 +116,11 @@ int main(int argc, char **argv)
 	if (argc < 3 || argc > 4)
 		return uso();
 	std::string forma = argv[1];
+	// 2^62 nodes are more bytes than any disk holds: a larger size is a slip,
+	// refused for every shape alike. Where long has 32 bits, LONG_MAX.
+	const unsigned long long most = std::min<unsigned long long>(1ULL << 62, LONG_MAX);
 	unsigned long long nodi = 0, seme = 1;
-	if (!numero(argv[2], nodi) || nodi < 1 || nodi > LONG_MAX ||
+	if (!numero(argv[2], nodi) || nodi < 1 || nodi > most ||
 	    (argc == 4 && !numero(argv[3], seme)))
 		return uso();
 	long n = static_cast<long>(nodi);
