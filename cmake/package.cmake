@@ -36,3 +36,7 @@ if(epoch STREQUAL "" AND PRJ1B_CHANGELOG)
 	endif()
 	set(ENV{SOURCE_DATE_EPOCH} ${epoch})
 endif()
+# Said, so that a build's log tells the date its package holds.
+if(NOT epoch STREQUAL "")
+	message(STATUS "The package's dates: SOURCE_DATE_EPOCH=${epoch}")
+endif()
