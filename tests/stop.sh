@@ -1,0 +1,43 @@
+#!/bin/sh
+# Stops a check script by a signal and requires that it leave nothing behind.
+#
+#	tests/stop.sh HUP|INT|TERM|KILL group|alone NAME SCRIPT [ARG...]
+#
+# The signal goes to the script's process group, as Ctrl-C sends it, or to
+# it alone, once NAME runs in a namespace below this one. Within 20 seconds
+# no process of that namespace, no file in the TMPDIR given or /dev/shm may
+# be left, dpkg's status and audit unchanged, and the status be 128 + n.
+set -eu
+sig=$1 to=$2 name=$3
+shift 3
+fail() { echo "stop: $*" >&2; exit 1; }
+case $sig in HUP) n=1 ;; INT) n=2 ;; KILL) n=9 ;; TERM) n=15 ;; *) fail "no signal $sig" ;; esac
+given=$(mktemp -d)
+trap 'rm -rf "$given" "$given.log"' EXIT
+shm=$(ls -A /dev/shm) status=$(cksum </var/lib/dpkg/status) audit=$(dpkg --audit 2>&1)
+
+# A job in the background would ignore SIGINT: it is given back.
+TMPDIR=$given env --default-signal=INT setsid "$@" >"$given.log" 2>&1 </dev/null &
+pid=$!
+until p=$(pgrep -n -x "$name"); do
+	kill -0 $pid 2>/dev/null || { cat "$given.log"; fail "$1 ended before $name ran"; }
+	sleep 0.1
+done
+ns=$(readlink "/proc/$p/ns/pid")
+[ "$ns" != "$(readlink /proc/self/ns/pid)" ] || fail "$name runs in the namespace of the machine"
+echo "stop: SIG$sig to $1 ($to) while $name runs"
+[ "$to" = alone ] || kill -s "$sig" -- -$pid
+[ "$to" = group ] || kill -s "$sig" $pid
+wait $pid && rc=0 || rc=$?
+cat "$given.log"
+
+procs() { ls -l /proc/[0-9]*/ns/pid 2>/dev/null | grep -F -- "$ns" | cut -d/ -f3 | tr '\n' ' '; }
+i=0
+while [ -n "$(procs)" ] && [ $i -lt 200 ]; do sleep 0.1 && i=$((i + 1)); done
+left=$(procs)$(ls -A "$given" | tr '\n' ' ')
+[ "$(ls -A /dev/shm)" = "$shm" ] || left="$left /dev/shm: $(ls -A /dev/shm | tr '\n' ' ')"
+[ "$(cksum </var/lib/dpkg/status)" = "$status" ] || left="$left /var/lib/dpkg/status"
+[ "$(dpkg --audit 2>&1)" = "$audit" ] || left="$left dpkg --audit: $(dpkg --audit 2>&1)"
+[ -z "$left" ] || fail "$1 left: $left"
+[ "$rc" = $((128 + n)) ] || fail "$1 exited $rc, not $((128 + n))"
+echo "stop: $1 exited $rc and left nothing, $((i / 10)) s after"
