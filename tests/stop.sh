@@ -1,10 +1,11 @@
 #!/bin/sh
 # Stops a check script by a signal and requires that it leave nothing behind.
 #
-#	tests/stop.sh HUP|INT|TERM|KILL group|alone NAME SCRIPT [ARG...]
+#	tests/stop.sh HUP|INT|TERM|KILL group|alone COMMAND SCRIPT [ARG...]
 #
 # The signal goes to the script's process group, as Ctrl-C sends it, or to
-# it alone, once NAME runs in a namespace below this one. Within 20 seconds
+# it alone, once a command line that begins with COMMAND runs in a namespace
+# below this one (dpkg -i, say, rather than any dpkg). Within 20 seconds
 # no process of that namespace, no file in the TMPDIR given or /dev/shm may
 # be left, dpkg's status and audit unchanged, and the status be 128 + n.
 set -eu
@@ -19,7 +20,7 @@ shm=$(ls -A /dev/shm) status=$(cksum </var/lib/dpkg/status) audit=$(dpkg --audit
 # A job in the background would ignore SIGINT: it is given back.
 TMPDIR=$given env --default-signal=INT setsid "$@" >"$given.log" 2>&1 </dev/null &
 pid=$!
-until p=$(pgrep -n -x "$name"); do
+until p=$(pgrep -n -f "^$name"); do
 	kill -0 $pid 2>/dev/null || { cat "$given.log"; fail "$1 ended before $name ran"; }
 	sleep 0.1
 done
