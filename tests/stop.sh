@@ -17,8 +17,9 @@ given=$(mktemp -d)
 trap 'rm -rf "$given" "$given.log"' EXIT
 shm=$(ls -A /dev/shm) status=$(cksum </var/lib/dpkg/status) audit=$(dpkg --audit 2>&1)
 
-# A job in the background would ignore SIGINT: it is given back.
-TMPDIR=$given env --default-signal=INT setsid "$@" >"$given.log" 2>&1 </dev/null &
+# A job in the background would ignore SIGINT, and one started by nohup
+# SIGHUP: each is given back.
+TMPDIR=$given env --default-signal setsid "$@" >"$given.log" 2>&1 </dev/null &
 pid=$!
 until p=$(pgrep -n -f "^$name"); do
 	kill -0 $pid 2>/dev/null || { cat "$given.log"; fail "$1 ended before $name ran"; }
