@@ -37,10 +37,11 @@ if [ -z "${PRJ1B_INSIDE:-}" ]; then
 	exit
 fi
 
-# Sized, as a tmpfs is memory, which may have no swap behind it.
+# Sized, as a tmpfs is memory that may have no swap behind it: a script
+# here used at most 180 MB of /tmp, and next to nothing of the others.
 top=$PWD
-mount -t tmpfs -o size=8g,mode=1777 tmp /tmp
-mount -t tmpfs -o size=1g,mode=1777 shm /dev/shm
+mount -t tmpfs -o size=2g,mode=1777 tmp /tmp
+mount -t tmpfs -o size=64m,mode=1777 shm /dev/shm
 export TMPDIR=/tmp
 # A checkout under either is hidden now: it is bound again where it was,
 # from this shell's working folder, which a mount does not move.
@@ -56,7 +57,7 @@ mount -t overlay -o lowerdir=/,upperdir=/tmp/upper,workdir=/tmp/work root /tmp/r
 # An overlay holds none of the mounts below /: they are made again.
 cd /tmp/root
 for d in proc sys dev; do mount --rbind /$d $d; done
-mount -t tmpfs -o size=1g,mode=755 run run
+mount -t tmpfs -o size=64m,mode=755 run run
 mount --bind /tmp tmp
 mkdir -p ".$top" && mount --bind "$top" ".$top"
 exec chroot . "$top/tests/$script" "$@"
