@@ -1,7 +1,6 @@
 # Every NAME.txt of tests/cases and examples is a test, by its name, in the
-# list that ctest learns from the tests, and no case without its file is.
-# Run by ctest, given the tests, cases and examples; ctest -N would write
-# over the log of the run it is part of.
+# list ctest learns from the tests, and no case without its file is. Run by
+# ctest, given tests, cases and examples (ctest -N would write over its log).
 file(GLOB files ${cases}/*.txt ${examples}/*.txt)
 set(want "")
 foreach(f IN LISTS files)

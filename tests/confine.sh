@@ -37,8 +37,7 @@ if [ -z "${PRJ1B_INSIDE:-}" ]; then
 	exit
 fi
 
-# Sized, as a tmpfs is memory that may have no swap behind it: a script
-# here used at most 180 MB of /tmp, and next to nothing of the others.
+# Sized, as a tmpfs is memory: a script here used 180 MB of /tmp at most.
 top=$PWD
 mount -t tmpfs -o size=2g,mode=1777 tmp /tmp
 mount -t tmpfs -o size=64m,mode=1777 shm /dev/shm

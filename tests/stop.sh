@@ -17,8 +17,7 @@ given=$(mktemp -d)
 trap 'rm -rf "$given" "$given.log"' EXIT
 shm=$(ls -A /dev/shm) status=$(cksum </var/lib/dpkg/status) audit=$(dpkg --audit 2>&1)
 
-# A job in the background would ignore SIGINT, and one started by nohup
-# SIGHUP: each is given back.
+# Signals given back: a job in the background ignores SIGINT, under nohup SIGHUP.
 TMPDIR=$given env --default-signal setsid "$@" >"$given.log" 2>&1 </dev/null &
 pid=$!
 until p=$(pgrep -n -f "^$name"); do
