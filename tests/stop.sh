@@ -33,12 +33,12 @@ wait $pid && rc=0 || rc=$?
 cat "$given.log"
 
 procs() { ls -l /proc/[0-9]*/ns/pid 2>/dev/null | grep -F -- "$ns" | cut -d/ -f3 | tr '\n' ' '; }
-i=0
-while [ -n "$(procs)" ] && [ $i -lt 200 ]; do sleep 0.1 && i=$((i + 1)); done
+start=$(date +%s)
+while [ -n "$(procs)" ] && [ $(($(date +%s) - start)) -lt 20 ]; do sleep 0.1; done
 left=$(procs)$(ls -A "$given" | tr '\n' ' ')
 [ "$(ls -A /dev/shm)" = "$shm" ] || left="$left /dev/shm: $(ls -A /dev/shm | tr '\n' ' ')"
 [ "$(cksum </var/lib/dpkg/status)" = "$status" ] || left="$left /var/lib/dpkg/status"
 [ "$(dpkg --audit 2>&1)" = "$audit" ] || left="$left dpkg --audit: $(dpkg --audit 2>&1)"
 [ -z "$left" ] || fail "$1 left: $left"
 [ "$rc" = $((128 + n)) ] || fail "$1 exited $rc, not $((128 + n))"
-echo "stop: $1 exited $rc and left nothing, $((i / 10)) s after"
+echo "stop: $1 exited $rc and left nothing, $(($(date +%s) - start)) s after"
