@@ -242,11 +242,14 @@ esito esegui(const fs::path &in, const vector<string> &args = {}, const vincoli 
 	return {out.empty() ? leggi(temp("out")) : "", leggi(temp("err")), status, avvio};
 }
 
-// A tree of the given shape and size from tools/gentree, as a file.
+// A tree of the given shape and size from tools/gentree, as a file. A
+// gentree that never stops meets the file size limit, not a full disk.
 fs::path albero(const string &forma, long nodi)
 {
 	fs::path p = temp(forma);
-	if (lancia({GENTREE, forma, std::to_string(nodi)}, "/dev/null", p) != 0)
+	vincoli v;
+	v.file = rlim_t{1} << 30;
+	if (lancia({GENTREE, forma, std::to_string(nodi)}, "/dev/null", p, v) != 0)
 		throw std::runtime_error("gentree " + forma + " failed");
 	return p;
 }
