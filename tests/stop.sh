@@ -9,8 +9,7 @@
 # no process of that namespace, no file in the TMPDIR given or /dev/shm may
 # be left, dpkg's status and audit unchanged, and the status be 128 + n.
 set -eu
-sig=$1 to=$2 name=$3
-shift 3
+sig=$1 to=$2 name=$3 && shift 3
 fail() { echo "stop: $*" >&2; exit 1; }
 case $sig in HUP) n=1 ;; INT) n=2 ;; KILL) n=9 ;; TERM) n=15 ;; *) fail "no signal $sig" ;; esac
 given=$(mktemp -d)
