@@ -26,6 +26,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -91,13 +92,12 @@ fs::path scrivi(const string &nome, const string &testo)
 	return p;
 }
 
-// What a child runs under, beyond its input and output: limits on its
-// address space and stack (0 leaves one as it is), a variable for its
-// environment, a descriptor to read instead of the input file, whether it
-// may make no thread at all, whether its layout is randomised even under a
-// limit, whether it sees no /proc, a system call on its standard output that
-// fails and the errno it fails with, and a limit on the size of the files it
-// writes.
+// What a child runs under, beyond its input and output: limits on its address
+// space and stack (0 leaves one as it is), a variable for its environment, a
+// descriptor to read instead of the input file, whether it may make no thread
+// at all, whether its layout is randomised even under a limit, whether it sees
+// no /proc, a system call on its standard output that fails and the errno it
+// fails with, and a limit on the size of the files it writes.
 struct vincoli {
 	rlim_t as = 0, pila = 0;
 	const char *env = nullptr;
@@ -268,6 +268,12 @@ TEST(Gentree, SizeAndSeedAreWholeNumbers)
 			EXPECT_EQ(lancia({GENTREE, forma, n}, "/dev/null", out, v), 2)
 			        << forma << " size '" << n << "'";
 	EXPECT_NE(lancia({GENTREE, "balanced", "4611686018427387904"}, "/dev/null", out, v), 2);
+	// balanced is the complete tree, each level full before the next begins.
+	const std::regex flag("([01] [01]) [^\n]*");
+	EXPECT_EQ(std::regex_replace(leggi(albero("balanced", 10)), flag, "$1"),
+	          "1 1\n1 1\n1 1\n0 0\n0 0\n1 0\n0 0\n1 1\n0 0\n0 0\n");
+	EXPECT_EQ(std::regex_replace(leggi(albero("balanced", 11)), flag, "$1"),
+	          "1 1\n1 1\n1 1\n0 0\n0 0\n1 1\n0 0\n0 0\n1 1\n0 0\n0 0\n");
 	for (const char *s : {"7x", "-1", ""})
 		EXPECT_EQ(lancia({GENTREE, "balanced", "3", s}, "/dev/null", out, v), 2)
 		        << "seed '" << s << "'";
@@ -502,12 +508,11 @@ long listati(const esito &r, const string &in, std::map<long, string> &modelli)
 	return tagliato(r, in, modelli);
 }
 
-// Where no thread can be made, the stages run on the main thread, as deep
-// as its stack limit lets them: 8 MiB cuts the chain short, and unlimited
-// is cut by maxlivelli alone. Under an address-space limit, a tree that
-// fills the heap before it goes deep must find its stack still there. The
-// arguments and the environment take their part of the stack first. Never
-// a signal.
+// Where no thread can be made, the stages run on the main thread, as deep as
+// its stack limit lets them: 8 MiB cuts the chain short, and unlimited is cut
+// by maxlivelli alone. Under an address-space limit, a tree that fills the heap
+// before it goes deep must find its stack still there. The arguments and the
+// environment take their part of the stack first. Never a signal.
 TEST(Profondo, WithoutAThread)
 {
 	std::map<long, string> modelli;
