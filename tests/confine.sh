@@ -27,9 +27,7 @@ if [ -z "${PRJ1B_INSIDE:-}" ]; then
 	# runs in the foreground.
 	ns=""
 	end() { [ -z "$ns" ] || kill -KILL "$ns" 2>/dev/null || :; exit "$1"; }
-	trap 'end 129' HUP
-	trap 'end 130' INT
-	trap 'end 143' TERM
+	trap 'end 129' HUP; trap 'end 130' INT; trap 'end 143' TERM
 	PRJ1B_INSIDE=1 setpriv --pdeathsig KILL unshare --pid --mount --fork --kill-child --mount-proc \
 		$net "$0" ${root:+--root} "$script" "$@" &
 	ns=$!
