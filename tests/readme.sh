@@ -61,5 +61,5 @@ git ls-tree -r --name-only HEAD | sort | cmp -s - /tmp/paths || fail "$1 holds o
 # after them nothing installed is left, nor a file of the machine taken (a
 # whiteout in the upper layer).
 run -eq
-! find /tmp/upper/usr ! -type d | grep . || fail "the files above were left after the removals"
+left=$(find /tmp/upper/usr ! -type d) && [ -z "$left" ] || fail "left after the removals: $left"
 echo "readme: every command of the first section works as written, in order, on a fresh clone"
